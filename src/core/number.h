@@ -1,0 +1,11 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace dz {
+// Skips leading blanks, takes one optional sign, then decimal digits up to
+// the first other character; no digits give 0. Wraps around at 32 bits.
+int32_t ParseInt(std::string_view s);
+std::string FormatInt(int32_t v);  // "%d"
+}  // namespace dz
