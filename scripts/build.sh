@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Builds the native tree (core, unit tests, benchmarks) and the Windows
+# program with its end-to-end driver.  Usage: scripts/build.sh [native|win|fuzz|all]
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+what="${1:-all}"
+jobs="${JOBS:-$(nproc)}"
+
+build_native() {
+  cmake -S "$root" -B "$root/build/native" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$root/build/native" -j "$jobs"
+}
+build_fuzz() {
+  cmake -S "$root" -B "$root/build/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DDEREZIZ_FUZZ=ON >/dev/null
+  cmake --build "$root/build/fuzz" -j "$jobs"
+}
+build_win() {
+  cmake -S "$root" -B "$root/build/win" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
+  cmake --build "$root/build/win" -j "$jobs"
+}
+
+case "$what" in
+  native) build_native ;;
+  fuzz) build_fuzz ;;
+  win) build_win ;;
+  all) build_native; build_fuzz; build_win ;;
+  *) echo "usage: $0 [native|win|fuzz|all]" >&2; exit 2 ;;
+esac
