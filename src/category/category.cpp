@@ -1,0 +1,9 @@
+#include "category/category.h"
+
+// Categories are not built yet: these commands do nothing so far.
+namespace dz {
+void OnAddCategory(HWND) {}
+void OnDeleteCategory(HWND) {}
+void OnSwitchCategory(HWND, WPARAM) {}
+void OnCategoryInitMenu(HMENU) {}
+}  // namespace dz
