@@ -1,0 +1,270 @@
+#pragma once
+// End-to-end harness: starts the real dereziz.exe in a fresh base directory
+// and drives it from outside as a user would, through window messages, the
+// clipboard and the screen. Every wait polls with a bound; nothing sleeps for
+// a fixed time.
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "core/settings.h"
+
+namespace e2e {
+
+// ---- text -----------------------------------------------------------------
+std::wstring Widen(const std::string& utf8);          // UTF-8 -> UTF-16
+std::string Narrow(const std::wstring& w);            // UTF-16 -> UTF-8
+std::string Sjis(const std::wstring& w);              // UTF-16 -> code page 932 bytes
+std::wstring FromSjis(const std::string& bytes);      // code page 932 bytes -> UTF-16
+
+// ---- settings files as bytes ---------------------------------------------
+// Builds INI text in the order it is given (CR LF line ends). Values are raw
+// bytes: pass Sjis(L"...") for Japanese text.
+class IniText {
+ public:
+  IniText& Section(const std::string& name);
+  IniText& Set(const std::string& key, const std::string& value);
+  IniText& Set(const std::string& key, long long value);
+  // Sets "<n><property>" in the current section.
+  IniText& Memo(int n, const std::string& property, const std::string& value);
+  IniText& Memo(int n, const std::string& property, long long value);
+  IniText& Raw(const std::string& line);  // any line, as is
+  const std::string& bytes() const { return text_; }
+
+ private:
+  std::string text_;
+};
+
+// Placement and look of a prepared memo (category file keys).
+struct MemoSpec {
+  int x = 0, y = 0, w = 100, h = 100;
+  std::optional<std::string> text;   // stored (escaped) text, raw bytes
+  std::optional<int> style;          // "%dStyle"; missing when empty
+  std::optional<int> level;          // "%dWindowLebel"
+  std::optional<std::string> back;   // "%dBack"
+  std::optional<long long> color1;   // "%dColor1"
+  std::optional<long long> fontColor;
+  std::optional<int> fontHeight;
+};
+// Writes the per-memo keys of spec as memo n.
+void AddMemoKeys(IniText& ini, int n, const MemoSpec& spec);
+// A whole category file: section "ChildWindow" with "No" = memos.size() and
+// the memos' keys.
+std::string CategoryFile(const std::vector<MemoSpec>& memos);
+
+// ---- windows of another process --------------------------------------------
+struct WindowInfo {
+  HWND hwnd;
+  std::wstring cls, title;
+  RECT rect;
+  LONG style, exStyle;
+  bool visible;
+};
+std::vector<HWND> TopLevelWindows(DWORD pid, const wchar_t* cls = nullptr,
+                                  const wchar_t* title = nullptr);
+WindowInfo Describe(HWND hwnd);
+std::string DescribeForLog(HWND hwnd);
+std::wstring WindowText(HWND hwnd);
+std::wstring ClassOf(HWND hwnd);
+RECT WindowRect(HWND hwnd);
+RECT ClientRectOnScreen(HWND hwnd);
+
+// A message box or dialog (top-level "#32770").
+struct Dialog {
+  HWND hwnd = nullptr;
+  std::wstring caption;
+  std::wstring text;  // the Static children's texts, joined by "\n"
+  HWND owner = nullptr;
+  explicit operator bool() const { return hwnd != nullptr; }
+};
+Dialog ReadDialog(HWND hwnd);
+// The visible common-dialog file name field (Edit 0x47c), or null.
+HWND FileNameEdit(HWND dialog);
+
+// ---- clipboard ------------------------------------------------------------
+std::optional<std::wstring> ClipboardUnicode();
+std::optional<std::string> ClipboardAnsi();  // CF_TEXT bytes as stored
+bool SetClipboardTexts(const std::wstring& unicode, const std::string* ansi = nullptr);
+
+// ---- pixels ---------------------------------------------------------------
+// A 32-bit copy of a screen rectangle. Colours are COLORREF (0x00BBGGRR).
+class Image {
+ public:
+  Image() = default;
+  Image(int w, int h) : w_(w), h_(h), px_(size_t(w) * h) {}
+  int width() const { return w_; }
+  int height() const { return h_; }
+  bool empty() const { return w_ == 0 || h_ == 0; }
+  COLORREF At(int x, int y) const;
+  void Put(int x, int y, COLORREF c);
+  // Bounding box of pixels with colour c (within tolerance per channel);
+  // empty rect (all 0) when there are none.
+  RECT BoundingBox(COLORREF c, int tolerance = 0) const;
+  double Fraction(COLORREF c, int tolerance = 0) const;
+  int Count(COLORREF c, int tolerance = 0) const;
+  // Pixels that differ from c.
+  RECT BoundingBoxNot(COLORREF c, int tolerance = 0) const;
+  bool SameAs(const Image& other, int tolerance = 0) const;
+  bool SaveBmp(const std::wstring& path) const;
+
+ private:
+  int w_ = 0, h_ = 0;
+  std::vector<COLORREF> px_;
+};
+Image CaptureScreen(const RECT& r);
+Image CaptureScreen();
+Image CaptureClient(HWND hwnd);  // client area of a window as on screen
+bool NearColor(COLORREF a, COLORREF b, int tolerance);
+std::string ColorName(COLORREF c);
+bool IsEmpty(const RECT& r);
+std::string RectStr(const RECT& r);
+
+// ---- files ----------------------------------------------------------------
+bool ReadBytes(const std::wstring& path, std::string* bytes);
+bool WriteBytes(const std::wstring& path, const std::string& bytes);
+bool FileExists(const std::wstring& path);
+void RemoveTree(const std::wstring& path);
+std::wstring DriverDirectory();
+
+// ---- waiting ----------------------------------------------------------------
+constexpr DWORD kDefaultTimeoutMs = 10000;
+
+// Polls cond until it is true or timeoutMs passed. On timeout records a
+// failure naming `what` and returns false. `alive`, when given, is checked
+// between polls and stops the wait early with its message.
+bool WaitFor(const std::function<bool()>& cond, DWORD timeoutMs, const std::string& what,
+             const std::function<std::string()>& alive = nullptr);
+
+// ---- the program under test ---------------------------------------------------
+// One test's run of dereziz.exe: its base directory and its process.
+class DerezizTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // --- preparing the base directory (before Start) ---
+  const std::wstring& base() const { return base_; }
+  std::wstring Path(const std::string& relative) const;  // base + "\" + relative (UTF-8)
+  void WriteFile(const std::string& relative, const std::string& bytes);
+  void WriteMemoDat(const std::string& bytes) { WriteFile("Memo.dat", bytes); }
+  void WriteCategory(const std::string& name, const std::string& bytes) {
+    WriteFile("data\\" + name + ".dat", bytes);
+  }
+  void WriteCategory(const std::vector<MemoSpec>& memos) {
+    WriteCategory("data1", CategoryFile(memos));
+  }
+  // SetUp creates "data"; this removes it again.
+  void RemoveDataFolder();
+
+  // --- running the program ---
+  // Starts dereziz.exe in the base directory and waits until its main window
+  // and `memos` memo windows exist. Returns false (with a failure) when not.
+  bool Start(int memos = 0);
+  bool Running() const;
+  DWORD pid() const { return pi_.dwProcessId; }
+  HWND main() const { return main_; }
+  // Exits through command 406 and the OK of the exit confirmation; waits for
+  // the process to end. Returns false (with a failure) when it does not.
+  bool Exit();
+  // Waits for the process to end by itself (after an end-of-session, ...).
+  bool WaitForExit(DWORD timeoutMs = kDefaultTimeoutMs);
+  DWORD ExitCode() const;
+  // Fails when the program crashed or does not answer; returns "" when alive
+  // and the reason otherwise.
+  std::string Health() const;
+  bool ExpectAlive();
+
+  // Waits with the process checked between polls: a crash ends the wait at
+  // once with a clear message.
+  bool Wait(const std::function<bool()>& cond, const std::string& what,
+            DWORD timeoutMs = kDefaultTimeoutMs);
+
+  // --- windows ---
+  std::vector<HWND> Memos() const;          // every "Child"/"child" window, shown or not
+  std::vector<HWND> VisibleMemos() const;
+  // The memo whose window's top-left corner is at (x, y), or null. Tests
+  // give each prepared memo its own position, so this names memos without
+  // any help from the program.
+  HWND MemoAt(int x, int y) const;
+  HWND WaitForMemoAt(int x, int y);
+  // Remembers the memos there are now, so that NewMemo() can find the next one.
+  void SnapshotMemos();
+  // Waits for a memo window that was not there at the last snapshot.
+  HWND WaitForNewMemo();
+  bool WaitForMemoCount(size_t n);
+
+  // --- dialogs ---
+  std::vector<Dialog> Dialogs() const;  // top-level "#32770" of the program
+  // Waits for a dialog whose caption (when given) and text (when given) match
+  // exactly; null Dialog and a failure when none comes.
+  Dialog WaitForDialog(const std::optional<std::wstring>& caption,
+                       const std::optional<std::wstring>& text = std::nullopt,
+                       DWORD timeoutMs = kDefaultTimeoutMs);
+  // Presses a button (posts WM_COMMAND id) and waits for the dialog to close.
+  bool Press(const Dialog& d, int id);
+  bool NoDialogs(const std::string& when);
+
+  // --- messages ---
+  void Post(HWND hwnd, UINT msg, WPARAM wp = 0, LPARAM lp = 0);
+  // Sends and waits for the answer (bounded); fails when the program hangs.
+  LRESULT Send(HWND hwnd, UINT msg, WPARAM wp = 0, LPARAM lp = 0);
+  void PostCommand(HWND hwnd, int id) { Post(hwnd, WM_COMMAND, id, 0); }
+  LRESULT SendCommand(HWND hwnd, int id) { return Send(hwnd, WM_COMMAND, id, 0); }
+  // Tray icon callback (message 40003, icon 40002) with a mouse message; posted.
+  void Tray(UINT mouseMessage);
+  void Key(HWND hwnd, UINT vk);  // WM_KEYDOWN + WM_KEYUP, sent
+  void Wheel(HWND hwnd, int delta);  // WM_MOUSEWHEEL, sent
+  // Opens a popup menu that the program shows (e.g. after a right click) and
+  // waits for it; then drives it with keys.
+  HWND WaitForMenu();
+  void MenuKeys(HWND menu, const std::vector<UINT>& keys);
+
+  // --- settings files as the program left them ---
+  dz::IniDocument ReadIni(const std::string& relative);
+  std::string ReadFileBytes(const std::string& relative);
+  dz::IniDocument Category(const std::string& name = "data1") {
+    return ReadIni("data\\" + name + ".dat");
+  }
+  // Value of a key, "<missing>" when absent (for readable comparisons).
+  static std::string Get(const dz::IniDocument& ini, const std::string& section,
+                         const std::string& key);
+
+  // --- screenshots ---
+  std::wstring SaveScreenshot(const std::string& name);
+
+  std::string testName_;
+
+ private:
+  void KillProgram();
+  std::wstring base_;
+  PROCESS_INFORMATION pi_{};
+  HWND main_ = nullptr;
+  std::vector<HWND> snapshot_;
+  bool screenshotTaken_ = false;
+};
+
+// Commands and identifiers of the program.
+namespace cmd {
+constexpr int kAddMemo = 400;
+constexpr int kShowAll = 401;
+constexpr int kHideAll = 402;
+constexpr int kAbout = 405;
+constexpr int kExit = 406;
+constexpr int kDeleteMemo = 506;
+constexpr int kHideMemo = 507;
+}  // namespace cmd
+constexpr UINT kTrayMessage = 40003;
+constexpr UINT kTrayIcon = 40002;
+
+}  // namespace e2e
+
+// Stop the test when a harness step already failed.
+#define E2E_ASSERT(expr) \
+  do {                    \
+    if (!(expr)) return;  \
+  } while (0)

@@ -1,0 +1,11 @@
+// Entry of the end-to-end driver (dereziz_e2e.exe).
+#include <cstdio>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+  // Output goes through a pipe under Wine; keep it in step with failures.
+  setvbuf(stdout, nullptr, _IONBF, 0);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
