@@ -20,16 +20,40 @@ class IniDocument {
   // Value as GetPrivateProfileString returns it (blanks trimmed, one pair of
   // matching surrounding quotes stripped). nullopt when the key is absent.
   std::optional<std::string> Get(std::string_view section, std::string_view key) const;
-  // Stores value so that Get returns exactly value (quoting it when needed).
-  void Set(std::string_view section, std::string_view key, std::string_view value);
+  // Stores value so that Get returns exactly value (quoting it when needed;
+  // CR and LF cannot live on one line and become blanks). Returns whether
+  // the document changed; an unusable section or key name changes nothing.
+  bool Set(std::string_view section, std::string_view key, std::string_view value);
   // Removes the key (the first one of that name). Returns whether it existed.
   bool Remove(std::string_view section, std::string_view key);
   // The file's bytes: CR LF line ends.
   std::string Serialize() const;
 
+  // Names the engine can store and find again: a section name without CR,
+  // LF or NUL; a key that is not empty, has no '=', CR, LF or NUL, no blank
+  // at either end and does not start with '[' or ';'.
+  static bool IsValidSection(std::string_view section);
+  static bool IsValidKey(std::string_view key);
+  // The text written after "key=" for value.
+  static std::string StoredForm(std::string_view value);
+
  private:
-  struct Line;
-  std::vector<std::string> lines_;
+  struct Line {
+    std::string text;  // without the line end
+    bool isKey = false;
+    uint32_t keyPos = 0, keyLen = 0, valPos = 0, valLen = 0;
+  };
+  struct Section {
+    bool hasHeader = false;  // false only for the lines before the first header
+    std::string header;      // the header line as found
+    std::string name;
+    std::vector<Line> lines;
+  };
+  static Line MakeLine(std::string text);
+  Section* FindSection(std::string_view section);
+  const Section* FindSection(std::string_view section) const;
+  static int FindKey(const Section& s, std::string_view key);
+  std::vector<Section> sections_;
 };
 
 // Identity of a file's content on disk, to know when a cached parse is stale.
@@ -57,12 +81,11 @@ class FileSystem {
   virtual bool ReplaceAtomically(const std::string& path, std::string_view bytes) = 0;
 };
 
-// POSIX or Windows implementation, chosen at build time.
-FileSystem& NativeFileSystem();
-
 // One settings file. Reads come from a parsed copy refreshed whenever the
 // file on disk changed; writes replace the file at once unless a batch is
 // open, in which case the batch's end writes everything in one replacement.
+// A missing file reads as empty. A file that exists but cannot be read
+// (locked, no permission) is never written over: writes then fail.
 class SettingsFile {
  public:
   SettingsFile(FileSystem& fs, std::string path);
@@ -74,16 +97,22 @@ class SettingsFile {
   std::string Read(std::string_view section, std::string_view key, std::string_view def,
                    size_t maxChars = 255);
   int32_t ReadInt(std::string_view section, std::string_view key, int32_t def);
+  // The whole value, uncut; nullopt when the key is absent.
+  std::optional<std::string> Get(std::string_view section, std::string_view key);
   bool Write(std::string_view section, std::string_view key, std::string_view value);
   bool WriteInt(std::string_view section, std::string_view key, int32_t value);
   bool Remove(std::string_view section, std::string_view key);
 
+  // Writes and removes inside a batch change only the parsed copy; the
+  // outermost EndBatch replaces the file once, and only if something changed.
   void BeginBatch();
   bool EndBatch();  // false when the replacement failed
 
  private:
   void Refresh();
   bool Commit();
+  template <class F>
+  bool Change(F&& change);
   FileSystem& fs_;
   std::string path_;
   IniDocument doc_;
@@ -91,6 +120,8 @@ class SettingsFile {
   bool loaded_ = false;
   int batch_ = 0;
   bool dirty_ = false;
+  bool readable_ = true;      // false: the file exists but could not be read
+  bool batchFailed_ = false;  // a write inside the open batch was refused
 };
 
 // Opens a batch for the scope's lifetime.

@@ -1,0 +1,135 @@
+#include "core/memo_store.h"
+
+#include <algorithm>
+
+#include "core/keys.h"
+#include "core/limits.h"
+#include "core/number.h"
+
+namespace dz {
+namespace {
+
+struct Copy {
+  const char* from;
+  const char* def;
+  const char* to;
+};
+
+// Creation order; "TemplateWindowLebel" comes last, after the window exists.
+const Copy kTemplate[] = {
+    {"TemplateFontColor", "0", "FontColor"},  {"TemplateFont", nullptr, "Font"},
+    {"TemplateFontHeight", "15", "FontHeight"}, {"TemplateItalic", "0", "Italic"},
+    {"TemplateUnderLine", "0", "UnderLine"},  {"TemplateOnLine", "0", "OnLine"},
+    {"TemplateStyle", "1", "Style"},          {"Templatex", "0", "x"},
+    {"Templatey", "0", "y"},                  {"Templateh", "100", "h"},
+    {"Templatel", "100", "l"},                {"TemplateBack", "1", "Back"},
+    {"TemplateColor1", "16777215", "Color1"}, {"TemplateColor2", "16777215", "Color2"},
+    {"TemplateColor3", "16777215", "Color3"}, {"TemplateGradMode", "0", "GradMode"},
+};
+
+const char* const kMoveOrder[] = {"WindowLebel", "FontColor", "Style",     "x",        "y",
+                                  "h",           "l",         "Text",      "Font",     "FontHeight",
+                                  "Italic",      "UnderLine", "OnLine",    "Back",     "Color1",
+                                  "Color2",      "Color3",    "GradMode",  "Brows",    "BroURL"};
+
+// "WindowLebel" of the last number stays: creation always rewrites it.
+const char* const kRemoveOrder[] = {"Back",      "Color1",  "Color2", "Color3", "GradMode",
+                                    "x",         "y",       "h",      "l",      "Text",
+                                    "Font",      "FontColor", "FontHeight", "Italic", "UnderLine",
+                                    "OnLine",    "Style",   "Brows",  "BroURL"};
+
+int32_t MemoInt(SettingsFile& cat, int n, const char* prop, int32_t def) {
+  return cat.ReadInt(kSecMemos, MemoKey(n, prop), def);
+}
+
+}  // namespace
+
+FontSpec ReadFont(SettingsFile& cat, int n) {
+  FontSpec f;
+  f.height = MemoInt(cat, n, "FontHeight", 15);
+  f.italic = MemoInt(cat, n, "Italic", 0) != 0;
+  f.underline = MemoInt(cat, n, "UnderLine", 0) != 0;
+  f.strikeout = MemoInt(cat, n, "OnLine", 0) != 0;
+  f.face = cat.Read(kSecMemos, MemoKey(n, "Font"), kDefaultFace);
+  return f;
+}
+
+NewMemo ApplyTemplate(SettingsFile& cat, int n, std::string_view escapedText) {
+  SettingsBatch batch(cat);
+  // Values are copied as text, as stored; the window code gets them parsed.
+  for (const Copy& c : kTemplate) {
+    std::string v = cat.Read(kSecMemos, c.from, c.def ? c.def : kDefaultFace);
+    cat.Write(kSecMemos, MemoKey(n, c.to), v);
+  }
+  cat.Write(kSecMemos, MemoKey(n, "Text"), escapedText);
+  std::string level = cat.Read(kSecMemos, "TemplateWindowLebel", "0");
+  cat.Write(kSecMemos, MemoKey(n, "WindowLebel"), level);
+
+  NewMemo m;
+  m.font = ReadFont(cat, n);
+  m.style = MemoInt(cat, n, "Style", 1);
+  m.place = {MemoInt(cat, n, "x", 0), MemoInt(cat, n, "y", 0), MemoInt(cat, n, "h", 100),
+             MemoInt(cat, n, "l", 100)};
+  m.windowLevel = ParseInt(level);
+  return m;
+}
+
+LoadedTable LoadTable(SettingsFile& cat, std::string_view defaultUrl) {
+  LoadedTable t;
+  for (int k = 0; k < kMaxMemos; ++k) t.vOffset[k] = cat.ReadInt(kSecVOffset, OffsetKey(k), 0);
+  for (int k = 0; k < kMaxMemos; ++k) t.hOffset[k] = cat.ReadInt(kSecHOffset, OffsetKey(k), 0);
+  for (int k = 0; k < kCustomColors; ++k)
+    t.custColors[k] = static_cast<uint32_t>(cat.ReadInt(kSecMemos, "CustColor" + std::to_string(k), 0));
+  t.count = std::clamp<int32_t>(cat.ReadInt(kSecMemos, "No", 0), 0, kMaxMemos);
+  t.memos.resize(static_cast<size_t>(t.count));
+  for (int n = 0; n < t.count; ++n) {
+    LoadedMemo& m = t.memos[static_cast<size_t>(n)];
+    m.font = ReadFont(cat, n);
+    m.place = {MemoInt(cat, n, "x", 0), MemoInt(cat, n, "y", 0), MemoInt(cat, n, "h", 100),
+               MemoInt(cat, n, "l", 100)};
+    m.style = MemoInt(cat, n, "Style", 1);
+    m.brows = MemoInt(cat, n, "Brows", 0);
+    m.broUrl = cat.Read(kSecMemos, MemoKey(n, "BroURL"), defaultUrl);
+    m.windowLevel = MemoInt(cat, n, "WindowLebel", 0);
+  }
+  return t;
+}
+
+bool SaveTable(SettingsFile& cat, const TableSnapshot& t) {
+  cat.BeginBatch();
+  for (int k = 0; k < kMaxMemos; ++k) cat.WriteInt(kSecVOffset, OffsetKey(k), t.vOffset ? t.vOffset[k] : 0);
+  for (int k = 0; k < kMaxMemos; ++k) cat.WriteInt(kSecHOffset, OffsetKey(k), t.hOffset ? t.hOffset[k] : 0);
+  for (int k = 0; k < kCustomColors; ++k)
+    cat.WriteInt(kSecMemos, "CustColor" + std::to_string(k),
+                 t.custColors ? static_cast<int32_t>(t.custColors[k]) : 0);
+  int count = std::clamp(t.count, 0, kMaxMemos);
+  cat.WriteInt(kSecMemos, "No", count);
+  for (int n = 0; n < count && n < static_cast<int>(t.places.size()); ++n) {
+    const Placement& p = t.places[static_cast<size_t>(n)];
+    cat.WriteInt(kSecMemos, MemoKey(n, "x"), p.x);
+    cat.WriteInt(kSecMemos, MemoKey(n, "y"), p.y);
+    cat.WriteInt(kSecMemos, MemoKey(n, "h"), p.w);
+    cat.WriteInt(kSecMemos, MemoKey(n, "l"), p.h);
+  }
+  return cat.EndBatch();
+}
+
+bool RenumberAfterDelete(SettingsFile& cat, int n, int count, std::string_view /*defaultUrl*/) {
+  count = std::min(count, kMaxMemos);
+  if (n < 0 || n >= count) return false;
+  cat.BeginBatch();
+  for (int m = n; m < count - 1; ++m) {
+    for (const char* prop : kMoveOrder) {
+      // Moved whole and unchanged, whatever its length.
+      std::optional<std::string> v = cat.Get(kSecMemos, MemoKey(m + 1, prop));
+      if (v)
+        cat.Write(kSecMemos, MemoKey(m, prop), *v);
+      else
+        cat.Remove(kSecMemos, MemoKey(m, prop));
+    }
+  }
+  for (const char* prop : kRemoveOrder) cat.Remove(kSecMemos, MemoKey(count - 1, prop));
+  return cat.EndBatch();
+}
+
+}  // namespace dz

@@ -1,0 +1,76 @@
+#pragma once
+// Bulk operations on the memo keys of a category file. Each one parses the
+// file once and replaces it at most once.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/settings.h"
+
+namespace dz {
+
+struct FontSpec {
+  std::string face;
+  int32_t height = 15;
+  bool italic = false, underline = false, strikeout = false;
+};
+struct Placement {
+  int32_t x = 0, y = 0, w = 100, h = 100;
+};
+
+// Template -> new memo n: reads the seventeen Template keys with their
+// defaults and writes the memo's own keys in the documented order, text
+// included, as one file replacement. Returns what the window code needs.
+struct NewMemo {
+  FontSpec font;
+  int32_t style = 1;
+  Placement place;
+  int32_t windowLevel = 0;
+};
+NewMemo ApplyTemplate(SettingsFile& cat, int n, std::string_view escapedText);
+
+// Loading: per-memo values needed to create the window (loading defaults).
+struct LoadedMemo {
+  FontSpec font;
+  Placement place;
+  int32_t style = 1;
+  int32_t brows = 0;
+  std::string broUrl;
+  int32_t windowLevel = 0;
+};
+struct LoadedTable {
+  int count = 0;
+  int32_t vOffset[100] = {};
+  int32_t hOffset[100] = {};
+  uint32_t custColors[16] = {};
+  std::vector<LoadedMemo> memos;
+};
+// The memo count is clamped to 0..100, so a hand-edited "No" never reaches
+// beyond the table.
+LoadedTable LoadTable(SettingsFile& cat, std::string_view defaultUrl);
+
+// Saving: one replacement of the category file: Xdata/Ydata No0..No99,
+// CustColor0..15, No, and per memo x, y, h, l from the window rectangles.
+// Null arrays are saved as zeros.
+struct TableSnapshot {
+  int count = 0;
+  const int32_t* vOffset = nullptr;
+  const int32_t* hOffset = nullptr;
+  const uint32_t* custColors = nullptr;
+  std::vector<Placement> places;
+};
+bool SaveTable(SettingsFile& cat, const TableSnapshot& t);
+
+// Deletion of memo n of count: the keys of memos n+1..count-1 move down by
+// one and the last memo's keys are removed, as one replacement. A key that
+// memo m+1 does not have is removed from memo m, so every moved memo reads
+// exactly what it read before (a default written in its place would turn a
+// missing size into 0 x 0 or a missing text into "0"); defaultUrl therefore
+// never needs to be written. False when n is not a memo or the write failed.
+bool RenumberAfterDelete(SettingsFile& cat, int n, int count, std::string_view defaultUrl);
+
+// Font keys of memo n with their defaults.
+FontSpec ReadFont(SettingsFile& cat, int n);
+
+}  // namespace dz

@@ -1,0 +1,308 @@
+#include "core/settings.h"
+
+#include <utility>
+
+#include "core/number.h"
+#include "core/sjis.h"
+
+namespace dz {
+namespace {
+
+bool IsBlank(unsigned char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+unsigned char Lower(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; }
+
+// ASCII case-insensitive; the trail byte of a double-byte character is
+// compared as it is, so two different Japanese characters never match.
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size();) {
+    if (SjisCharLen(a, i) == 2) {
+      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+      i += 2;
+    } else {
+      if (Lower(static_cast<unsigned char>(a[i])) != Lower(static_cast<unsigned char>(b[i]))) return false;
+      ++i;
+    }
+  }
+  return true;
+}
+
+std::string_view Trim(std::string_view s) {
+  size_t b = 0, e = s.size();
+  while (b < e && IsBlank(static_cast<unsigned char>(s[b]))) ++b;
+  while (e > b && IsBlank(static_cast<unsigned char>(s[e - 1]))) --e;
+  return s.substr(b, e - b);
+}
+
+bool IsQuote(char c) { return c == '"' || c == '\''; }
+
+std::string_view Unquote(std::string_view v) {
+  if (v.size() > 1 && IsQuote(v.front()) && v.back() == v.front()) return v.substr(1, v.size() - 2);
+  return v;
+}
+
+// Position of the last ']' that is a character of its own (not the trail
+// byte of a double-byte character), or npos.
+size_t LastBracket(std::string_view s) {
+  size_t found = std::string_view::npos;
+  for (size_t i = 0; i < s.size(); i += SjisCharLen(s, i))
+    if (s[i] == ']') found = i;
+  return found;
+}
+
+bool HasLineBreakOrNul(std::string_view s) {
+  return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
+
+}  // namespace
+
+IniDocument::Line IniDocument::MakeLine(std::string text) {
+  Line line;
+  line.text = std::move(text);
+  std::string_view t = line.text;
+  std::string_view body = Trim(t);
+  if (body.empty() || body[0] == ';' || body[0] == '[') return line;
+  // '=' never occurs as a trail byte (those are 0x40 and above).
+  size_t eq = t.find('=');
+  if (eq == std::string_view::npos) return line;
+  std::string_view key = Trim(t.substr(0, eq));
+  std::string_view val = Trim(t.substr(eq + 1));
+  line.isKey = true;
+  line.keyPos = static_cast<uint32_t>(key.data() - t.data());
+  line.keyLen = static_cast<uint32_t>(key.size());
+  line.valPos = static_cast<uint32_t>(val.data() - t.data());
+  line.valLen = static_cast<uint32_t>(val.size());
+  return line;
+}
+
+IniDocument IniDocument::Parse(std::string_view bytes) {
+  IniDocument doc;
+  doc.sections_.emplace_back();  // lines before the first header
+  size_t i = 0;
+  while (i < bytes.size()) {
+    // CR LF, LF and a lone CR all end a line.
+    size_t end = bytes.find_first_of("\r\n", i);
+    if (end == std::string_view::npos) end = bytes.size();
+    std::string_view text = bytes.substr(i, end - i);
+    i = end;
+    if (i < bytes.size()) i += (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ? 2 : 1;
+
+    std::string_view body = Trim(text);
+    size_t close = body.empty() || body[0] != '[' ? std::string_view::npos : LastBracket(body);
+    if (close != std::string_view::npos) {
+      Section s;
+      s.hasHeader = true;
+      s.header = std::string(text);
+      s.name = std::string(body.substr(1, close - 1));
+      doc.sections_.push_back(std::move(s));
+    } else {
+      doc.sections_.back().lines.push_back(MakeLine(std::string(text)));
+    }
+  }
+  return doc;
+}
+
+const IniDocument::Section* IniDocument::FindSection(std::string_view section) const {
+  for (const Section& s : sections_)
+    if (s.hasHeader && SameName(s.name, section)) return &s;
+  return nullptr;
+}
+
+IniDocument::Section* IniDocument::FindSection(std::string_view section) {
+  return const_cast<Section*>(static_cast<const IniDocument*>(this)->FindSection(section));
+}
+
+int IniDocument::FindKey(const Section& s, std::string_view key) {
+  for (size_t i = 0; i < s.lines.size(); ++i) {
+    const Line& l = s.lines[i];
+    if (l.isKey && l.keyLen == key.size() &&
+        SameName(std::string_view(l.text).substr(l.keyPos, l.keyLen), key))
+      return static_cast<int>(i);
+  }
+  return -1;
+}
+
+std::optional<std::string> IniDocument::Get(std::string_view section, std::string_view key) const {
+  const Section* s = FindSection(section);
+  if (!s) return std::nullopt;
+  int k = FindKey(*s, key);
+  if (k < 0) return std::nullopt;
+  const Line& l = s->lines[k];
+  return std::string(Unquote(std::string_view(l.text).substr(l.valPos, l.valLen)));
+}
+
+bool IniDocument::IsValidSection(std::string_view section) { return !HasLineBreakOrNul(section); }
+
+bool IniDocument::IsValidKey(std::string_view key) {
+  return !key.empty() && !HasLineBreakOrNul(key) && key.find('=') == std::string_view::npos &&
+         key[0] != '[' && key[0] != ';' && Trim(key).size() == key.size();
+}
+
+std::string IniDocument::StoredForm(std::string_view value) {
+  std::string v(value);
+  for (char& c : v)
+    if (c == '\r' || c == '\n') c = ' ';
+  // Wrapped in double quotes, a value keeps its edge blanks and its own
+  // surrounding quotes: the reader strips exactly the pair we add.
+  if (!v.empty() && (IsBlank(static_cast<unsigned char>(v.front())) ||
+                     IsBlank(static_cast<unsigned char>(v.back())) || Unquote(v).size() != v.size()))
+    v = '"' + v + '"';
+  return v;
+}
+
+bool IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
+  if (!IsValidSection(section) || !IsValidKey(key)) return false;
+  std::string stored = StoredForm(value);
+  Section* s = FindSection(section);
+  if (!s) {
+    Section added;
+    added.hasHeader = true;
+    added.header = "[" + std::string(section) + "]";
+    added.name = std::string(section);
+    added.lines.push_back(MakeLine(std::string(key) + "=" + stored));
+    sections_.push_back(std::move(added));
+    return true;
+  }
+  int k = FindKey(*s, key);
+  if (k >= 0) {
+    Line& l = s->lines[k];
+    // The name keeps the spelling found in the file.
+    std::string text = l.text.substr(l.keyPos, l.keyLen) + "=" + stored;
+    if (text == l.text) return false;
+    l = MakeLine(std::move(text));
+    return true;
+  }
+  // After the section's last key line, so blank lines and comments that
+  // close the section stay where they are.
+  size_t at = 0;
+  for (size_t i = 0; i < s->lines.size(); ++i)
+    if (s->lines[i].isKey) at = i + 1;
+  s->lines.insert(s->lines.begin() + at, MakeLine(std::string(key) + "=" + stored));
+  return true;
+}
+
+bool IniDocument::Remove(std::string_view section, std::string_view key) {
+  Section* s = FindSection(section);
+  if (!s) return false;
+  int k = FindKey(*s, key);
+  if (k < 0) return false;
+  s->lines.erase(s->lines.begin() + k);
+  return true;
+}
+
+std::string IniDocument::Serialize() const {
+  size_t total = 0;
+  for (const Section& s : sections_) {
+    total += s.header.size() + 2;
+    for (const Line& l : s.lines) total += l.text.size() + 2;
+  }
+  std::string out;
+  out.reserve(total);
+  for (const Section& s : sections_) {
+    if (s.hasHeader) out.append(s.header).append("\r\n");
+    for (const Line& l : s.lines) out.append(l.text).append("\r\n");
+  }
+  return out;
+}
+
+SettingsFile::SettingsFile(FileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
+
+void SettingsFile::set_path(std::string path) {
+  if (path == path_) return;
+  Commit();  // pending batch changes belong to the old file
+  path_ = std::move(path);
+  doc_ = IniDocument();
+  loaded_ = false;
+  readable_ = true;
+}
+
+void SettingsFile::Refresh() {
+  if (batch_ > 0 && dirty_) return;  // the batch's own changes win until it ends
+  FileStamp st = fs_.Stamp(path_);
+  if (loaded_ && st == stamp_) return;
+  std::string bytes;
+  if (!st.exists) {
+    doc_ = IniDocument();
+  } else if (fs_.ReadAll(path_, &bytes)) {
+    doc_ = IniDocument::Parse(bytes);
+  } else {
+    // Keep the last good copy for reads, refuse writes, try again next time.
+    readable_ = false;
+    loaded_ = false;
+    return;
+  }
+  stamp_ = st;
+  loaded_ = true;
+  readable_ = true;
+}
+
+std::optional<std::string> SettingsFile::Get(std::string_view section, std::string_view key) {
+  Refresh();
+  return doc_.Get(section, key);
+}
+
+std::string SettingsFile::Read(std::string_view section, std::string_view key, std::string_view def,
+                               size_t maxChars) {
+  std::optional<std::string> v = Get(section, key);
+  std::string out = v ? std::move(*v) : std::string(def);
+  out.resize(SjisPrefixLen(out, maxChars));
+  return out;
+}
+
+int32_t SettingsFile::ReadInt(std::string_view section, std::string_view key, int32_t def) {
+  std::optional<std::string> v = Get(section, key);
+  if (!v) return def;
+  return ParseInt(std::string_view(*v).substr(0, SjisPrefixLen(*v, 255)));
+}
+
+template <class F>
+bool SettingsFile::Change(F&& change) {
+  Refresh();
+  if (!readable_) {
+    if (batch_ > 0) batchFailed_ = true;
+    return false;
+  }
+  if (!change(doc_)) return true;  // nothing to write
+  dirty_ = true;
+  return batch_ > 0 ? true : Commit();
+}
+
+bool SettingsFile::Write(std::string_view section, std::string_view key, std::string_view value) {
+  if (!IniDocument::IsValidSection(section) || !IniDocument::IsValidKey(key)) return false;
+  return Change([&](IniDocument& d) { return d.Set(section, key, value); });
+}
+
+bool SettingsFile::WriteInt(std::string_view section, std::string_view key, int32_t value) {
+  return Write(section, key, FormatInt(value));
+}
+
+bool SettingsFile::Remove(std::string_view section, std::string_view key) {
+  return Change([&](IniDocument& d) { return d.Remove(section, key); });
+}
+
+bool SettingsFile::Commit() {
+  if (!dirty_) return true;
+  dirty_ = false;
+  if (!fs_.ReplaceAtomically(path_, doc_.Serialize())) {
+    loaded_ = false;  // the file kept its old content; read it again
+    return false;
+  }
+  stamp_ = fs_.Stamp(path_);
+  return true;
+}
+
+void SettingsFile::BeginBatch() {
+  if (batch_++ == 0) batchFailed_ = false;
+}
+
+bool SettingsFile::EndBatch() {
+  if (batch_ == 0) return false;
+  if (--batch_ > 0) return true;
+  bool ok = Commit();
+  return ok && !batchFailed_;
+}
+
+}  // namespace dz
