@@ -6,9 +6,6 @@
 #include <string_view>
 
 namespace dz {
-// Default of "%dBroURL": the address a restored browser opens when none was recorded.
-inline constexpr char kDefaultHomeUrl[] = "about:blank";
-
 void OnCloseBrowser(HWND memo);                    // 600
 void OnBrowserHome(HWND memo);                     // 601
 void OnBrowserGoToUrl(HWND memo);                  // 602

@@ -1,0 +1,47 @@
+#include "app/main_commands.h"
+
+#include "app/app.h"
+#include "core/limits.h"
+#include "memo/memo_window.h"
+#include "res/resource.h"
+#include "store/memo_table.h"
+#include "store/settings_access.h"
+
+namespace dz {
+
+namespace {
+
+void OnAddMemo(HWND main) {
+  if (Memos().count >= kMaxMemos) {
+    MessageBoxJ(main, "メモが百枚を超えています。", nullptr, MB_OK);
+    return;
+  }
+  CreateMemo("");
+}
+
+void OnAbout(HWND main) {
+  HICON icon = static_cast<HICON>(LoadImageW(TheApp().inst, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 32, 32, 0));
+  ShellAboutW(main, L"Dereziz#Dereziz/ver.1.00", L"Dereziz: sticky notes on the desktop.", icon);
+  if (icon) DestroyIcon(icon);
+}
+
+}  // namespace
+
+void OnMainCommand(HWND main, WPARAM wParam, LPARAM lParam) {
+  // The whole parameter, not just its low word, names a category item.
+  if (wParam >= IDC_CATEGORY_FIRST && wParam <= IDC_CATEGORY_LAST) {
+    MemoWndProc(main, WM_COMMAND, wParam, lParam);
+    return;
+  }
+  switch (LOWORD(wParam)) {
+    case IDC_ADD_MEMO: OnAddMemo(main); break;
+    case IDC_SHOW_ALL: ShowAllMemos(); break;
+    case IDC_HIDE_ALL: HideAllMemos(); break;
+    case IDC_ADD_CATEGORY: MemoWndProc(main, WM_COMMAND, wParam, lParam); break;
+    case IDC_ABOUT: OnAbout(main); break;
+    case IDC_EXIT: SendMessageW(main, WM_CLOSE, 0, 0); break;
+    default: break;
+  }
+}
+
+}  // namespace dz

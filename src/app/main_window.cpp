@@ -1,0 +1,140 @@
+#include "app/main_window.h"
+
+#include "app/app.h"
+#include "app/main_commands.h"
+#include "app/minute_clock.h"
+#include "app/tray.h"
+#include "category/category.h"
+#include "core/keys.h"
+#include "memo/memo_window.h"
+#include "res/resource.h"
+#include "store/memo_table.h"
+#include "store/settings_access.h"
+
+namespace dz {
+
+namespace {
+
+constexpr int kTrayCategorySubmenuPos = 4;
+UINT g_taskbarCreated = 0;  // sent when the shell (and its tray) restarts
+
+void LoadLibraries() {
+  App& app = TheApp();
+  // Either library may be missing: edit mode or the built-in browser then
+  // does nothing, and the rest of the program runs as usual.
+  app.richEdit = LoadLibraryW(L"RICHED32.dll");
+  app.atl = LoadLibraryW(L"atl.dll");
+  if (!app.atl) return;
+  using InitFn = BOOL(WINAPI*)();
+  auto init = reinterpret_cast<InitFn>(reinterpret_cast<void*>(GetProcAddress(app.atl, "AtlAxWinInit")));
+  app.atlAxGetControl =
+      reinterpret_cast<AtlAxGetControlFn>(reinterpret_cast<void*>(GetProcAddress(app.atl, "AtlAxGetControl")));
+  if (init) init();
+}
+
+void LoadMenus() {
+  App& app = TheApp();
+  app.trayBar = LoadMenuW(app.inst, MAKEINTRESOURCEW(IDM_TRAY));
+  app.trayMenu = GetSubMenu(app.trayBar, 0);
+  app.childBar = LoadMenuW(app.inst, MAKEINTRESOURCEW(IDM_CHILD));
+  app.childMenu = GetSubMenu(app.childBar, 0);
+  app.browsBar = LoadMenuW(app.inst, MAKEINTRESOURCEW(IDM_BROWS));
+  app.browsMenu = GetSubMenu(app.browsBar, 0);
+}
+
+// Returns false when start-up must be abandoned.
+bool OnMainCreate(HWND hwnd) {
+  App& app = TheApp();
+  app.main = hwnd;
+  wchar_t dir[MAX_PATH] = {};
+  DWORD len = GetCurrentDirectoryW(MAX_PATH, dir);
+  SetBaseDirectory(NarrowUtf8(std::wstring_view(dir, len < MAX_PATH ? len : 0)));
+  SetCurrentCategory(AppFile().Read(kSecCategory, "NowCagoteri", kDefaultCategory, 259));
+  RefreshClock();
+  StartMinuteClock(hwnd);
+  LoadLibraries();
+  LoadMenus();
+  if (!RegisterMemoClass(app.inst)) return false;
+  app.captionFont =
+      CreateFontW(14, 0, 0, 0, 0, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0, Widen(kDefaultFace).c_str());
+  AddTrayIcon(hwnd);
+  LoadMemoTable();
+  return true;
+}
+
+void OnMainClose(HWND hwnd) {
+  if (MessageBoxJ(hwnd, "終了してもよろしいですか", "終了確認", MB_OKCANCEL | MB_ICONQUESTION) == IDOK) {
+    DestroyWindow(hwnd);
+  }
+}
+
+void OnMainDestroy(HWND hwnd) {
+  App& app = TheApp();
+  StopMinuteClock(hwnd);
+  // Placements are read from the windows, so this comes before they go.
+  // Nothing was loaded when start-up was abandoned: then nothing is saved.
+  if (app.memosLoaded) SaveMemoTable();
+  RemoveTrayIcon();
+  DestroyAllMemos();
+  // Destroying a menu bar destroys its popups with it.
+  if (app.childBar) DestroyMenu(app.childBar);
+  if (app.trayBar) DestroyMenu(app.trayBar);
+  if (app.browsBar) DestroyMenu(app.browsBar);
+  app.childBar = app.childMenu = app.trayBar = app.trayMenu = app.browsBar = app.browsMenu = nullptr;
+  if (app.captionFont) DeleteObject(app.captionFont);
+  app.captionFont = nullptr;
+  if (app.richEdit) FreeLibrary(app.richEdit);
+  if (app.atl) FreeLibrary(app.atl);
+  app.richEdit = app.atl = nullptr;
+  app.atlAxGetControl = nullptr;
+  PostQuitMessage(0);
+}
+
+}  // namespace
+
+LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_CREATE: return OnMainCreate(hwnd) ? 0 : -1;
+    case WM_TIMER: OnMainTimer(hwnd, wParam); return 0;
+    case WM_TRAY_CALLBACK: OnTrayCallback(hwnd, static_cast<UINT>(lParam)); return 0;
+    case WM_INITMENU:
+      OnCategoryInitMenu(GetSubMenu(TheApp().trayMenu, kTrayCategorySubmenuPos));
+      return 0;
+    case WM_COMMAND: OnMainCommand(hwnd, wParam, lParam); return 0;
+    case WM_CLOSE: OnMainClose(hwnd); return 0;
+    case WM_ENDSESSION:
+      if (wParam) DestroyWindow(hwnd);
+      return 0;
+    case WM_DESTROY: OnMainDestroy(hwnd); return 0;
+    default:
+      if (msg == g_taskbarCreated && msg != 0) {
+        AddTrayIcon(hwnd);
+        return 0;
+      }
+      return DefWindowProcW(hwnd, msg, wParam, lParam);
+  }
+}
+
+bool RegisterMainClass(HINSTANCE inst) {
+  g_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+  WNDCLASSEXW wc = {};
+  wc.cbSize = sizeof wc;
+  wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+  wc.lpfnWndProc = MainWndProc;
+  wc.hInstance = inst;
+  wc.hIcon = LoadIconW(inst, MAKEINTRESOURCEW(IDI_APP));
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = CreateSolidBrush(RGB(125, 125, 125));
+  wc.lpszMenuName = nullptr;
+  wc.lpszClassName = kMainClass;
+  return RegisterClassExW(&wc) != 0;
+}
+
+HWND CreateMainWindow(HINSTANCE inst) {
+  HWND hwnd = CreateWindowExW(WS_EX_TOOLWINDOW, kMainClass, L"Dereziz", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                              CW_USEDEFAULT, CW_USEDEFAULT, 200, 200, nullptr, nullptr, inst, nullptr);
+  if (hwnd) SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  return hwnd;
+}
+
+}  // namespace dz

@@ -1,0 +1,64 @@
+#include "app/tray.h"
+
+#include <cwchar>
+#include <cstring>
+
+#include "app/app.h"
+#include "core/limits.h"
+#include "res/resource.h"
+#include "store/memo_table.h"
+
+namespace dz {
+
+void AddTrayIcon(HWND main) {
+  App& app = TheApp();
+  NOTIFYICONDATAW& nid = app.tray;
+  nid = NOTIFYICONDATAW{};
+  nid.cbSize = NOTIFYICONDATAW_V1_SIZE;  // the plain record: callback lParam is the mouse message
+  nid.hWnd = main;
+  nid.uID = ID_TRAY_ICON;
+  nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  nid.uCallbackMessage = WM_TRAY_CALLBACK;
+  nid.hIcon = LoadIconW(app.inst, MAKEINTRESOURCEW(IDI_APP));
+  wcsncpy(nid.szTip, L"Dereziz", sizeof nid.szTip / sizeof nid.szTip[0] - 1);
+  app.trayAdded = Shell_NotifyIconW(NIM_ADD, &nid) != FALSE;
+}
+
+void RemoveTrayIcon() {
+  App& app = TheApp();
+  if (!app.tray.hWnd) return;
+  Shell_NotifyIconW(NIM_DELETE, &app.tray);
+  app.trayAdded = false;
+}
+
+void OnTrayCallback(HWND main, UINT mouseMsg) {
+  App& app = TheApp();
+  switch (mouseMsg) {
+    case WM_LBUTTONDOWN: {
+      // The last memo ends up in front and active.
+      HWND windows[kMaxMemos];
+      const int count = Memos().count;
+      std::memcpy(windows, Memos().wnd, sizeof windows);
+      for (int n = 0; n < count; ++n) {
+        ShowWindow(windows[n], SW_SHOW);
+        SetWindowPos(windows[n], HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        SetForegroundWindow(windows[n]);
+      }
+      break;
+    }
+    case WM_LBUTTONDBLCLK: SendMessageW(main, WM_COMMAND, IDC_ADD_MEMO, 0); break;
+    case WM_RBUTTONDOWN: {
+      POINT pt;
+      GetCursorPos(&pt);
+      // Without the foreground the menu would not close when clicked away
+      // from; the null message after it lets a second click open it again.
+      SetForegroundWindow(main);
+      TrackPopupMenu(app.trayMenu, TPM_BOTTOMALIGN, pt.x, pt.y, 0, main, nullptr);
+      PostMessageW(main, WM_NULL, 0, 0);
+      break;
+    }
+    default: break;
+  }
+}
+
+}  // namespace dz

@@ -1,0 +1,109 @@
+#include "memo/memo_window.h"
+
+#include "app/app.h"
+#include "browser/browser.h"
+#include "category/category.h"
+#include "look/look.h"
+#include "memo/memo_handlers.h"
+#include "memo/paint.h"
+#include "res/resource.h"
+#include "text/edit.h"
+#include "text/textio.h"
+
+namespace dz {
+
+namespace {
+
+// Commands of the memo and browser menus. Handlers find the memo number
+// themselves; the category commands also arrive here with the main window
+// (passed on from the tray menu).
+void OnMemoCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  const int id = LOWORD(wParam);
+  switch (id) {
+    case IDC_ADD_MEMO:
+    case IDC_ABOUT:
+    case IDC_EXIT: SendMessageW(TheApp().main, WM_COMMAND, wParam, lParam); break;
+    case IDC_SHOW_ALL: ShowAllMemos(); break;
+    case IDC_HIDE_ALL: HideAllMemos(); break;
+    case IDC_DELETE_MEMO: OnDeleteMemoCommand(hwnd); break;
+    case IDC_HIDE_MEMO: OnHideMemo(hwnd); break;
+    case IDC_EDIT_MEMO: SendMessageW(hwnd, WM_LBUTTONDBLCLK, 0, 0); break;
+
+    case IDC_ADD_CATEGORY: OnAddCategory(hwnd); break;
+    case IDC_DELETE_CATEGORY: OnDeleteCategory(hwnd); break;
+
+    case IDC_MAKE_DEFAULT: OnMakeDefaultStyle(hwnd); break;
+    case IDC_TOPMOST: OnToggleTopmost(hwnd); break;
+    case IDC_FRAME: OnToggleFrame(hwnd); break;
+    case IDC_FONT: OnChangeFont(hwnd); break;
+    case IDC_BACK_TRANSPARENT: OnBackTransparent(hwnd); break;
+    case IDC_BACK_SOLID: OnBackSolid(hwnd); break;
+    case IDC_BACK_GRADIENT: OnBackGradient(hwnd); break;
+    case IDC_BACK_PICTURE: OnBackPictureFile(hwnd); break;
+    case IDC_BACK_CLIPBOARD: OnBackClipboard(hwnd); break;
+    case IDC_SAVE_BACK_PICTURE: OnSaveBackPicture(hwnd); break;
+    case IDC_COPY_BITMAP: OnCopyMemoBitmap(hwnd); break;
+
+    case IDC_INSERT_FILE_START: OnInsertFile(hwnd, true); break;
+    case IDC_INSERT_FILE_END: OnInsertFile(hwnd, false); break;
+    case IDC_SAVE_MEMO: OnSaveMemoText(hwnd); break;
+    case IDC_COPY_TEXT: OnCopyMemoText(hwnd); break;
+    case IDC_INSERT_CLIP_START: OnInsertClipboardText(hwnd, true); break;
+    case IDC_INSERT_CLIP_END: OnInsertClipboardText(hwnd, false); break;
+
+    case IDC_BROWSER_CLOSE: OnCloseBrowser(hwnd); break;
+    case IDC_BROWSER_HOME: OnBrowserHome(hwnd); break;
+    case IDC_BROWSER_GO_URL: OnBrowserGoToUrl(hwnd); break;
+    case IDC_BROWSER_URL_START: OnInsertPageUrl(hwnd, true); break;
+    case IDC_BROWSER_URL_END: OnInsertPageUrl(hwnd, false); break;
+
+    default:
+      if (id >= IDC_CATEGORY_FIRST && id <= IDC_CATEGORY_LAST) {
+        OnSwitchCategory(hwnd, wParam);
+      } else if (id >= IDC_LINK_FIRST && id <= IDC_LINK_LAST) {
+        OnOpenLink(hwnd, id - IDC_LINK_FIRST);
+      } else if (id >= IDC_BROWSE_LINK_FIRST && id <= IDC_BROWSE_LINK_LAST) {
+        OnOpenLinkInBrowser(hwnd, id - IDC_BROWSE_LINK_FIRST);
+      }
+      break;
+  }
+}
+
+}  // namespace
+
+LRESULT CALLBACK MemoWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_DESTROY: OnMemoDestroy(hwnd); return 0;
+    case WM_MOVE: OnMemoMove(hwnd); return 0;
+    case WM_SIZE: OnMemoSize(hwnd, LOWORD(lParam), HIWORD(lParam)); return 0;
+    case WM_ACTIVATE: OnMemoActivate(hwnd, LOWORD(wParam)); return 0;
+    case WM_CLOSE: OnMemoClose(hwnd); return 0;
+    case WM_KEYDOWN: OnMemoKeyDown(hwnd, wParam); return 0;
+    case WM_MOUSEWHEEL: OnMemoWheel(hwnd, HIWORD(wParam)); return 0;
+    case WM_LBUTTONDOWN: OnMemoLButtonDown(hwnd, lParam); return 0;
+    case WM_LBUTTONDBLCLK: OnMemoDoubleClick(hwnd); return 0;
+    case WM_RBUTTONDOWN: OnMemoRButtonDown(hwnd); return 0;
+    case WM_PAINT: OnMemoPaint(hwnd); return 0;
+    case WM_TIMER:
+      if (wParam == IDT_BITMAP_COPY) OnBitmapTimer(hwnd);
+      return 0;
+    case WM_INITMENU: OnMemoInitMenu(hwnd, reinterpret_cast<HMENU>(wParam)); return 0;
+    case WM_DROPFILES: OnDropFiles(hwnd, reinterpret_cast<HDROP>(wParam)); return 0;
+    case WM_COMMAND: OnMemoCommand(hwnd, wParam, lParam); return 0;
+    default: return DefWindowProcW(hwnd, msg, wParam, lParam);
+  }
+}
+
+bool RegisterMemoClass(HINSTANCE inst) {
+  WNDCLASSEXW wc = {};
+  wc.cbSize = sizeof wc;
+  wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+  wc.lpfnWndProc = MemoWndProc;
+  wc.hInstance = inst;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  wc.lpszClassName = kMemoClass;
+  return RegisterClassExW(&wc) != 0;
+}
+
+}  // namespace dz

@@ -1,0 +1,102 @@
+#include "memo/paint.h"
+
+#include <cstdint>
+#include <limits>
+#include <string>
+
+#include "app/app.h"
+#include "browser/browser.h"
+#include "core/display_text.h"
+#include "core/keys.h"
+#include "core/limits.h"
+#include "core/number.h"
+#include "look/look.h"
+#include "store/memo_table.h"
+#include "store/settings_access.h"
+
+namespace dz {
+
+namespace {
+constexpr int32_t kBackSolid = 1;
+constexpr int32_t kBackGradient = 2;
+constexpr int32_t kBackTransparent = 3;
+
+// -offset without overflow for a hand-edited extreme offset.
+int Negated(int32_t offset) {
+  return offset == std::numeric_limits<int32_t>::min() ? std::numeric_limits<int32_t>::max() : -offset;
+}
+
+void PaintNothing(HWND memo) {
+  // A window that belongs to no memo (one still being created or just
+  // replaced) still validates its area, or WM_PAINT would come back at once.
+  PAINTSTRUCT ps;
+  BeginPaint(memo, &ps);
+  EndPaint(memo, &ps);
+}
+
+void PaintBrowserMode(HWND memo) {
+  RECT rc;
+  GetClientRect(memo, &rc);
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(memo, &ps);
+  SetBkMode(dc, TRANSPARENT);
+  PaintCaptionStrip(dc, rc);
+  EndPaint(memo, &ps);
+}
+}  // namespace
+
+void PaintSolid(HDC dc, const RECT& rc, COLORREF color) {
+  HBRUSH brush = CreateSolidBrush(color);
+  HGDIOBJ old = SelectObject(dc, brush);
+  Rectangle(dc, rc.left - 1, rc.top - 1, rc.right + 1, rc.bottom + 1);
+  SelectObject(dc, old);
+  DeleteObject(brush);
+}
+
+void OnMemoPaint(HWND memo) {
+  const int n = MemoNumberFromWindow(memo);
+  if (n < 0) {
+    PaintNothing(memo);
+    return;
+  }
+  if (InBrowserMode(n)) {
+    PaintBrowserMode(memo);
+    return;
+  }
+  SettingsFile& cat = CategoryFile();
+  const COLORREF textColor = static_cast<COLORREF>(cat.ReadInt(kSecMemos, MemoKey(n, "FontColor"), 0));
+  std::wstring text =
+      Widen(BuildDisplayText(cat.Read(kSecMemos, MemoKey(n, "Text"), "", kMaxTextChars), ClockNow()));
+
+  RECT r;
+  GetClientRect(memo, &r);
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(memo, &ps);
+  SetBkMode(dc, TRANSPARENT);
+
+  const std::string back = cat.Read(kSecMemos, MemoKey(n, "Back"), "3");
+  switch (ParseInt(back)) {
+    case kBackTransparent: PaintDesktop(dc); break;
+    case kBackSolid:
+      PaintSolid(dc, r, static_cast<COLORREF>(cat.ReadInt(kSecMemos, MemoKey(n, "Color1"), 0)));
+      break;
+    case kBackGradient: PaintGradient(dc, memo); break;
+    default: PaintPicture(dc, back, memo); break;
+  }
+
+  const MemoTable& m = Memos();
+  HGDIOBJ oldFont = m.font[n] ? SelectObject(dc, m.font[n]) : nullptr;
+  SetTextColor(dc, textColor);
+  if (!text.empty()) {
+    const int len = static_cast<int>(text.size());
+    DrawTextExW(dc, &text[0], len, &r, DT_CALCRECT | DT_EXPANDTABS, nullptr);
+    if (m.vOffset[n] != 0 || m.hOffset[n] != 0) OffsetRect(&r, Negated(m.hOffset[n]), Negated(m.vOffset[n]));
+    DrawTextExW(dc, &text[0], len, &r, DT_EXPANDTABS, nullptr);
+  }
+  // The font goes back out of the device context so that a font replaced
+  // or released later is never still selected.
+  if (oldFont) SelectObject(dc, oldFont);
+  EndPaint(memo, &ps);
+}
+
+}  // namespace dz
