@@ -42,7 +42,13 @@ bool WriteFully(int fd, std::string_view bytes) {
 FileStamp PosixFileSystem::Stamp(const std::string& path) {
   FileStamp s;
   struct stat st;
-  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return s;
+  if (stat(path.c_str(), &st) != 0) {
+    // Only a file known to be missing reads as empty; anything else counts
+    // as present, so the failing read that follows stops writes over it.
+    s.exists = errno != ENOENT && errno != ENOTDIR;
+    return s;
+  }
+  if (!S_ISREG(st.st_mode)) return s;
   s.exists = true;
   s.size = static_cast<uint64_t>(st.st_size);
   s.mtime = static_cast<uint64_t>(st.st_mtim.tv_sec) * 1000000000u + static_cast<uint64_t>(st.st_mtim.tv_nsec);

@@ -64,8 +64,10 @@ IniDocument::Line IniDocument::MakeLine(std::string text) {
   line.text = std::move(text);
   std::string_view t = line.text;
   std::string_view body = Trim(t);
-  if (body.empty() || body[0] == ';' || body[0] == '[') return line;
-  // '=' never occurs as a trail byte (those are 0x40 and above).
+  if (body.empty()) return line;
+  // Like the system's reader, a ';' line with '=' is a key line too; only
+  // names the engine refuses to write can find it. '=' never occurs as a
+  // trail byte (those are 0x40 and above).
   size_t eq = t.find('=');
   if (eq == std::string_view::npos) return line;
   std::string_view key = Trim(t.substr(0, eq));

@@ -39,6 +39,10 @@ TEST(IniDocument, ReadsLikeTheProfileFunctions) {
       "dup=other\n"
       "[sec]\n"
       "late=hidden by the first [Sec]\n");
+  IniDocument c = IniDocument::Parse("[S]\n; k=v\n[x=1\n");
+  // Like the system: a ';' line or an unclosed '[' line with '=' is a key.
+  EXPECT_EQ(Get(c, "S", "; k"), "v");
+  EXPECT_EQ(Get(c, "S", "[x"), "1");
   EXPECT_EQ(Get(d, "sec", "key"), "spaced value");
   EXPECT_EQ(Get(d, "SEC", "KEY"), "spaced value");
   EXPECT_EQ(Get(d, "Sec", "dq"), "  quoted  ");

@@ -1,0 +1,150 @@
+#include "store/win_fs.h"
+
+#include <windows.h>
+
+#include <atomic>
+
+namespace dz {
+namespace {
+
+bool ToWide(const std::string& utf8, std::wstring* out) {
+  out->clear();
+  if (utf8.empty()) return false;
+  int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()),
+                              nullptr, 0);
+  if (n <= 0) return false;
+  out->resize(static_cast<size_t>(n));
+  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()), &(*out)[0], n);
+  return out->find(L'\0') == std::wstring::npos;
+}
+
+std::wstring ParentOf(const std::wstring& path) {
+  size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+bool IsDirectory(const std::wstring& dir) {
+  DWORD a = GetFileAttributesW(dir.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Creates dir and its missing parents. Stops at the root, a drive ("C:")
+// or a share, which either exist or cannot be created anyway.
+bool MakeDirs(const std::wstring& dir) {
+  if (dir.empty() || IsDirectory(dir)) return true;
+  if (dir.size() <= 2 && dir.back() == L':') return false;
+  std::wstring up = ParentOf(dir);
+  if (!up.empty() && up != dir && !MakeDirs(up)) return false;
+  return CreateDirectoryW(dir.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+uint64_t Join(DWORD high, DWORD low) { return (static_cast<uint64_t>(high) << 32) | low; }
+
+bool WriteFully(HANDLE h, std::string_view bytes) {
+  while (!bytes.empty()) {
+    DWORD chunk = bytes.size() > (1u << 30) ? (1u << 30) : static_cast<DWORD>(bytes.size());
+    DWORD written = 0;
+    if (!WriteFile(h, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
+    bytes.remove_prefix(written);
+  }
+  return true;
+}
+
+std::atomic<unsigned> g_tempCounter{0};
+
+}  // namespace
+
+FileStamp WinFileSystem::Stamp(const std::string& path) {
+  FileStamp s;
+  std::wstring w;
+  if (!ToWide(path, &w)) return s;
+  // No access rights asked: opening for attributes only does not conflict
+  // with how others share the file.
+  HANDLE h = CreateFileW(w.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h != INVALID_HANDLE_VALUE) {
+    BY_HANDLE_FILE_INFORMATION info;
+    bool ok = GetFileInformationByHandle(h, &info) != 0;
+    CloseHandle(h);
+    if (ok) {
+      s.exists = true;
+      s.size = Join(info.nFileSizeHigh, info.nFileSizeLow);
+      s.mtime = Join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime);
+      s.id = Join(info.nFileIndexHigh, info.nFileIndexLow);
+    }
+    return s;
+  }
+  // Could not be opened at all (say, locked by a driver): size and time still tell a change.
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (GetFileAttributesExW(w.c_str(), GetFileExInfoStandard, &data)) {
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      s.exists = true;
+      s.size = Join(data.nFileSizeHigh, data.nFileSizeLow);
+      s.mtime = Join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
+    }
+    return s;
+  }
+  // Only a file known to be missing reads as empty; anything else counts as
+  // present, so the failing read that follows stops writes over it.
+  DWORD err = GetLastError();
+  s.exists = err != ERROR_FILE_NOT_FOUND && err != ERROR_PATH_NOT_FOUND && err != ERROR_INVALID_NAME;
+  return s;
+}
+
+bool WinFileSystem::ReadAll(const std::string& path, std::string* bytes) {
+  std::wstring w;
+  if (!ToWide(path, &w)) return false;
+  HANDLE h = CreateFileW(w.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  std::string out;
+  LARGE_INTEGER size;
+  // A settings file is text of a few hundred kilobytes at most; refuse
+  // anything absurd rather than exhaust memory.
+  bool ok = GetFileSizeEx(h, &size) != 0 && size.QuadPart >= 0 && size.QuadPart < (256LL << 20);
+  if (ok) {
+    out.resize(static_cast<size_t>(size.QuadPart));
+    size_t got = 0;
+    while (got < out.size()) {
+      DWORD n = 0;
+      if (!ReadFile(h, &out[got], static_cast<DWORD>(out.size() - got), &n, nullptr)) {
+        ok = false;  // for example a byte range locked by another process
+        break;
+      }
+      if (n == 0) break;  // the file shrank meanwhile
+      got += n;
+    }
+    out.resize(got);
+  }
+  CloseHandle(h);
+  if (ok) bytes->swap(out);
+  return ok;
+}
+
+bool WinFileSystem::ReplaceAtomically(const std::string& path, std::string_view bytes) {
+  std::wstring target;
+  if (!ToWide(path, &target)) return false;
+  if (!MakeDirs(ParentOf(target))) return false;
+  std::wstring tmp = target + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                     std::to_wstring(++g_tempCounter) + L".tmp";
+  HANDLE h = CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  bool ok = WriteFully(h, bytes) && FlushFileBuffers(h);
+  ok = CloseHandle(h) && ok;
+  if (ok) {
+    // A virus scanner or indexer may hold the target for a moment.
+    for (int attempt = 0;; ++attempt) {
+      if (MoveFileExW(tmp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) break;
+      DWORD err = GetLastError();
+      if (attempt >= 4 || (err != ERROR_SHARING_VIOLATION && err != ERROR_ACCESS_DENIED)) {
+        ok = false;
+        break;
+      }
+      Sleep(20);
+    }
+  }
+  if (!ok) DeleteFileW(tmp.c_str());
+  return ok;
+}
+
+}  // namespace dz

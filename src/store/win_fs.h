@@ -1,0 +1,19 @@
+#pragma once
+// FileSystem over the wide Windows file API. Paths are UTF-8.
+#include "core/settings.h"
+
+namespace dz {
+
+class WinFileSystem : public FileSystem {
+ public:
+  FileStamp Stamp(const std::string& path) override;
+  // Fails (never blocks or crashes) when the file is missing, locked or
+  // unreadable.
+  bool ReadAll(const std::string& path, std::string* bytes) override;
+  // Temporary file beside the target, flushed, then moved over it with
+  // MoveFileExW (replace, write through). Missing parent directories are
+  // created first. On failure the target keeps its old content.
+  bool ReplaceAtomically(const std::string& path, std::string_view bytes) override;
+};
+
+}  // namespace dz
