@@ -1,0 +1,75 @@
+#include "core/display_text.h"
+
+#include "core/limits.h"
+#include "core/sjis.h"
+
+namespace dz {
+namespace {
+
+// Collects the display text, never more than the text buffer holds; a
+// double-byte character that would not fit whole is left out.
+class CappedText {
+ public:
+  CappedText() { text_.reserve(kMaxTextChars); }
+  bool full() const { return full_; }
+  void Add(std::string_view piece) {
+    if (full_) return;
+    if (text_.size() + piece.size() > static_cast<size_t>(kMaxTextChars)) {
+      full_ = true;
+      return;
+    }
+    text_.append(piece.data(), piece.size());
+  }
+  void AddChar(char c) { Add(std::string_view(&c, 1)); }
+  std::string Take() { return std::move(text_); }
+
+ private:
+  std::string text_;
+  bool full_ = false;
+};
+
+}  // namespace
+
+std::string BuildDisplayText(std::string_view stored, const ClockFields& clock) {
+  // One scan from left to right into a separate buffer gives what rewriting
+  // the text buffer in place gives, without moving the rest of the text at
+  // every marker: nothing the scan has passed is looked at again, and what
+  // an in-place rewrite moves under the scan is simply what comes next here.
+  CappedText out;
+  const size_t n = stored.size();
+  size_t p = 0;
+  while (p < n && !out.full()) {
+    const char c = stored[p];
+    const char next = p + 1 < n ? stored[p + 1] : '\0';
+    if (c == '$') {
+      if (next == '$') {
+        out.Add("\r\n");
+        p += 2;
+      } else {
+        out.AddChar('\n');
+        ++p;
+      }
+    } else if (c == '`') {
+      out.AddChar('\t');
+      ++p;
+    } else if ((c == '\\' && next == '>') || (c == '<' && next == '\\')) {
+      p += 2;  // link-mark markers vanish, paired or not
+    } else if (c == '^') {
+      size_t end = p + 1;
+      while (end < n && stored[end] != '^') end += SjisCharLen(stored, end);
+      const int32_t value = EvaluateExpression(stored.substr(p + 1, end - p - 1), clock);
+      // The value's characters are digits and a sign, never markers, so the
+      // scan resuming after its first character is the same as after all.
+      const std::string digits = std::to_string(value);
+      for (char d : digits) out.AddChar(d);
+      p = end < n ? end + 1 : n;
+    } else {
+      const size_t len = SjisCharLen(stored, p);
+      out.Add(stored.substr(p, len));
+      p += len;
+    }
+  }
+  return out.Take();
+}
+
+}  // namespace dz
