@@ -136,7 +136,13 @@ std::optional<std::string> IniDocument::Get(std::string_view section, std::strin
   return std::string(Unquote(std::string_view(l.text).substr(l.valPos, l.valLen)));
 }
 
-bool IniDocument::IsValidSection(std::string_view section) { return !HasLineBreakOrNul(section); }
+bool IniDocument::IsValidSection(std::string_view section) {
+  // A lead byte at the very end would swallow the closing ']'.
+  if (HasLineBreakOrNul(section)) return false;
+  size_t i = 0, last = 0;
+  for (; i < section.size(); i += SjisCharLen(section, i)) last = i;
+  return section.empty() || !(last + 1 == section.size() && IsSjisLead(static_cast<unsigned char>(section[last])));
+}
 
 bool IniDocument::IsValidKey(std::string_view key) {
   return !key.empty() && !HasLineBreakOrNul(key) && key.find('=') == std::string_view::npos &&

@@ -30,7 +30,7 @@ class IniDocument {
   std::string Serialize() const;
 
   // Names the engine can store and find again: a section name without CR,
-  // LF or NUL; a key that is not empty, has no '=', CR, LF or NUL, no blank
+  // LF or NUL that does not end in a lone lead byte; a key that is not empty, has no '=', CR, LF or NUL, no blank
   // at either end and does not start with '[' or ';'.
   static bool IsValidSection(std::string_view section);
   static bool IsValidKey(std::string_view key);

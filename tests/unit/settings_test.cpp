@@ -150,6 +150,11 @@ TEST(IniDocument, RefusesNamesItCouldNotFindAgain) {
   EXPECT_FALSE(d.Set("S", ";a", "v"));
   EXPECT_FALSE(d.Set("S", "[a", "v"));
   EXPECT_FALSE(d.Set("S\n", "a", "v"));
+  EXPECT_FALSE(d.Set("S\x83", "a", "v"));  // the lead byte would swallow the ']'
+  EXPECT_TRUE(d.Set("S\x83\x5d", "a", "v"));
+  EXPECT_EQ(IniDocument::Parse(d.Serialize()).Get("S\x83\x5d", "a"), "v");
+  d.Remove("S\x83\x5d", "a");
+  d = IniDocument();
   EXPECT_EQ(d.Serialize(), "");
 }
 
