@@ -1,5 +1,7 @@
 #include "core/display_text.h"
 
+#include <utility>
+
 #include "core/limits.h"
 #include "core/sjis.h"
 
@@ -12,9 +14,10 @@ class CappedText {
  public:
   CappedText() { text_.reserve(kMaxTextChars); }
   bool full() const { return full_; }
+  size_t room() const { return static_cast<size_t>(kMaxTextChars) - text_.size(); }
+  // Adds the piece whole; one that does not fit ends the text.
   void Add(std::string_view piece) {
-    if (full_) return;
-    if (text_.size() + piece.size() > static_cast<size_t>(kMaxTextChars)) {
+    if (full_ || piece.size() > room()) {
       full_ = true;
       return;
     }
@@ -27,6 +30,8 @@ class CappedText {
   std::string text_;
   bool full_ = false;
 };
+
+bool IsMarker(char c) { return c == '$' || c == '`' || c == '\\' || c == '<' || c == '^'; }
 
 }  // namespace
 
@@ -64,9 +69,18 @@ std::string BuildDisplayText(std::string_view stored, const ClockFields& clock) 
       for (char d : digits) out.AddChar(d);
       p = end < n ? end + 1 : n;
     } else {
-      const size_t len = SjisCharLen(stored, p);
-      out.Add(stored.substr(p, len));
-      p += len;
+      // A stretch of ordinary characters (a lone backslash or "<" among them)
+      // goes over at once; at the end of the buffer only whole characters.
+      size_t end = p + SjisCharLen(stored, p);
+      while (end < n && !IsMarker(stored[end])) end += SjisCharLen(stored, end);
+      if (end - p > out.room()) {
+        size_t fit = p;
+        while (fit + SjisCharLen(stored, fit) - p <= out.room()) fit += SjisCharLen(stored, fit);
+        out.Add(stored.substr(p, fit - p));
+        break;  // the buffer is full
+      }
+      out.Add(stored.substr(p, end - p));
+      p = end;
     }
   }
   return out.Take();

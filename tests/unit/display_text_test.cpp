@@ -253,6 +253,31 @@ TEST(DisplayTextDifferential, MatchesTheInPlaceRewrite) {
   }
 }
 
+TEST(DisplayTextDifferential, FullTextsMatchUpToTheBufferEnd) {
+  // Whole 8191-byte texts whose values grow past the text buffer, so that
+  // the end of the buffer falls on values, markers and double-byte
+  // characters alike. (No lone caret or lead byte: either would pair the
+  // carets after it the other way round and the values would not grow.)
+  const std::vector<std::string> pieces = {"^%y%y%y^", "^%y%y%y^", "^%y%y%y^", "^%y%y%y^", "^1-2-3^", "<\\", "\\>", "$$", "$", "`",
+                                           "abc", kTa, kSo, kChi, "(", "+", "7"};
+  std::mt19937 rng(8191);
+  std::uniform_int_distribution<size_t> pick(0, pieces.size() - 1);
+  int reached_end = 0;
+  for (int k = 0; k < 40; ++k) {
+    std::string stored;
+    while (true) {
+      const std::string& piece = pieces[pick(rng)];
+      if (stored.size() + piece.size() > 8191) break;
+      stored += piece;
+    }
+    long steps = 0;
+    const std::string shown = BuildDisplayText(stored, March9());
+    ASSERT_EQ(shown, reference::Build(stored, March9(), steps)) << "text " << k;
+    if (shown.size() >= 8190) ++reached_end;
+  }
+  EXPECT_GE(reached_end, 10);
+}
+
 TEST(ExpressionDifferential, MatchesTheRewritingEvaluator) {
   // Operators and digit runs only: reaches the subtle restarts (negative
   // intermediate results, stray ")", long runs that wrap) far more often.
