@@ -1,9 +1,265 @@
 #include "text/edit.h"
 
-// Edit mode is not built yet: these entry points do nothing so far.
+#include <richedit.h>
+
+#include <string>
+
+#include "app/app.h"
+#include "core/escape.h"
+#include "core/keys.h"
+#include "core/limits.h"
+#include "core/sjis.h"
+#include "core/text_ops.h"
+#include "res/resource.h"
+#include "store/memo_table.h"
+#include "store/settings_access.h"
+#include "text/clipboard.h"
+
 namespace dz {
-void OpenEditor(HWND) {}
-void CommitEditor() {}
-HWND Editor() { return nullptr; }
-void OnEditorResize(int, int) {}
+
+namespace {
+
+struct EditorState {
+  HWND wnd = nullptr;
+  WNDPROC saved = nullptr;  // the control's own procedure
+  std::string opened;       // the stored text as it was read when editing began
+};
+EditorState g_editor;
+
+constexpr char kTextCut[] =
+    "テキストが長すぎるため、メモに入りきらない末尾の部分は保存されませんでした。";
+
+// The rich-edit class to create. The classic "RICHEDIT" class is an ANSI
+// window: wide text set on it passes through the system's ANSI code page and
+// Japanese is lost on other locales. RichEdit20W takes the text as Unicode.
+const wchar_t* EditorClass() {
+  static HMODULE riched20 = LoadLibraryW(L"riched20.dll");
+  if (riched20) return L"RichEdit20W";
+  return TheApp().richEdit ? L"RICHEDIT" : nullptr;
+}
+
+std::wstring EditorText(HWND editor) {
+  int len = GetWindowTextLengthW(editor);
+  std::wstring text(static_cast<size_t>(len) + 1, L'\0');
+  len = GetWindowTextW(editor, &text[0], len + 1);
+  text.resize(len > 0 ? len : 0);
+  return text;
+}
+
+// Bytes the text takes as stored (code page 932).
+size_t StoredBytes(std::wstring_view w) {
+  if (w.empty()) return 0;
+  return static_cast<size_t>(
+      WideCharToMultiByte(932, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr));
+}
+
+// The control counts characters, the memo stores 8191 Shift_JIS bytes and a
+// line break is two of them: every insertion is checked against the bytes.
+// Paragraph breaks count one position in the selection and two characters in
+// the window text, which only makes this check stricter.
+bool InsertionFits(HWND editor, std::wstring_view insert) {
+  const std::wstring text = EditorText(editor);
+  DWORD s = 0, e = 0;
+  SendMessageW(editor, EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
+  size_t selected = 0;
+  if (e > s) {
+    TEXTRANGEW range = {};
+    std::wstring sel(e - s + 1, L'\0');
+    range.chrg.cpMin = static_cast<LONG>(s);
+    range.chrg.cpMax = static_cast<LONG>(e);
+    range.lpstrText = &sel[0];
+    LRESULT got = SendMessageW(editor, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
+    sel.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    selected = StoredBytes(sel);
+  }
+  size_t now = StoredBytes(text);
+  size_t kept = now > selected ? now - selected : 0;
+  return kept + StoredBytes(insert) <= static_cast<size_t>(kMaxTextChars);
+}
+
+// Refused text is signalled the way the control signals its own limit.
+void Refuse() { MessageBeep(MB_OK); }
+
+void ReplaceSelection(HWND editor, const std::wstring& text) {
+  SendMessageW(editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+// 705 and 708: the selection ends up enclosed by the pair and the caret just
+// after the closing marker. The text goes straight into the editor: the
+// user's clipboard is not touched.
+void InsertMarkers(HWND editor, const std::wstring& open, const std::wstring& close) {
+  if (!InsertionFits(editor, open + close)) return Refuse();
+  DWORD s = 0, e = 0;
+  SendMessageW(editor, EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
+  SendMessageW(editor, EM_SETSEL, e, e);
+  ReplaceSelection(editor, close);
+  SendMessageW(editor, EM_SETSEL, s, s);
+  ReplaceSelection(editor, open);
+  const WPARAM caret = e + open.size() + close.size();
+  SendMessageW(editor, EM_SETSEL, caret, caret);
+}
+
+// 706 and 707: the current time or date replaces the selection.
+void InsertNow(HWND editor, bool time) {
+  RefreshClock();
+  const SYSTEMTIME& t = TheApp().clock;
+  const std::string text =
+      time ? FormatTimeInsert(t.wHour, t.wMinute, t.wSecond) : FormatDateInsert(t.wYear, t.wMonth, t.wDay);
+  const std::wstring wide = WidenUtf8(text);
+  if (!InsertionFits(editor, wide)) return Refuse();
+  ReplaceSelection(editor, wide);
+}
+
+void OnEditCommand(HWND editor, int id) {
+  switch (id) {
+    case IDC_EDIT_CUT: SendMessageW(editor, WM_CUT, 0, 0); break;
+    case IDC_EDIT_COPY: SendMessageW(editor, WM_COPY, 0, 0); break;
+    case IDC_EDIT_PASTE: SendMessageW(editor, WM_PASTE, 0, 0); break;
+    case IDC_EDIT_CLEAR: SendMessageW(editor, WM_CLEAR, 0, 0); break;
+    case IDC_EDIT_SELECT_ALL: SendMessageW(editor, EM_SETSEL, 0, -1); break;
+    case IDC_EDIT_LINK_MARKS: InsertMarkers(editor, L"<\\", L"\\>"); break;
+    case IDC_EDIT_EXPR_MARKS: InsertMarkers(editor, L"^", L"^"); break;
+    case IDC_EDIT_TIME: InsertNow(editor, true); break;
+    case IDC_EDIT_DATE: InsertNow(editor, false); break;
+    default: break;
+  }
+}
+
+void OnEditInitMenu(HWND editor, HMENU menu) {
+  DWORD s = 0, e = 0;
+  SendMessageW(editor, EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
+  const UINT selection = s == e ? MF_GRAYED : MF_ENABLED;
+  EnableMenuItem(menu, IDC_EDIT_CUT, MF_BYCOMMAND | selection);
+  EnableMenuItem(menu, IDC_EDIT_COPY, MF_BYCOMMAND | selection);
+  EnableMenuItem(menu, IDC_EDIT_PASTE, MF_BYCOMMAND | (ClipboardHasText() ? MF_ENABLED : MF_GRAYED));
+}
+
+void ShowEditMenu(HWND editor) {
+  HMENU bar = LoadMenuW(TheApp().inst, MAKEINTRESOURCEW(IDM_EDIT));
+  if (!bar) return;
+  POINT pt;
+  GetCursorPos(&pt);
+  SetForegroundWindow(editor);
+  TrackPopupMenu(GetSubMenu(bar, 0), 0, pt.x, pt.y, 0, editor, nullptr);
+  DestroyMenu(bar);
+}
+
+// Text arriving through the keyboard or the clipboard that would not fit
+// the stored limit is refused like text beyond the control's own limit.
+bool RefusesIncoming(HWND editor, UINT msg, WPARAM wParam) {
+  switch (msg) {
+    case WM_CHAR:
+      if (wParam == L'\t' || wParam >= 0x20) return !InsertionFits(editor, std::wstring(1, static_cast<wchar_t>(wParam)));
+      if (wParam == L'\r') return !InsertionFits(editor, L"\r\n");
+      return false;
+    case WM_KEYDOWN:
+      return wParam == VK_RETURN && !InsertionFits(editor, L"\r\n");
+    case WM_PASTE: {
+      if (!IsClipboardFormatAvailable(CF_UNICODETEXT) && !IsClipboardFormatAvailable(CF_TEXT)) return false;
+      std::optional<std::string> clip = GetClipboardText();
+      return clip && !InsertionFits(editor, Widen(*clip));
+    }
+    default:
+      return false;
+  }
+}
+
+// Writes the editor's text as the stored text of its memo. True when the
+// text had to be cut to the stored limit.
+bool SaveEditorText(HWND editor) {
+  int n = MemoNumberFromWindow(GetParent(editor));
+  if (n < 0) return false;
+  // Opening and closing without a change keeps the stored text byte for
+  // byte: the control turns every lone CR or LF into a CR LF.
+  if (!SendMessageW(editor, EM_GETMODIFY, 0, 0)) {
+    CategoryFile().Write(kSecMemos, MemoKey(n, "Text"), g_editor.opened);
+    return false;
+  }
+  std::string stored = EscapeText(Narrow(EditorText(editor)));
+  bool cut = stored.size() > static_cast<size_t>(kMaxTextChars);
+  if (cut) stored.resize(SjisPrefixLen(stored, kMaxTextChars));
+  CategoryFile().Write(kSecMemos, MemoKey(n, "Text"), stored);
+  return cut;
+}
+
+LRESULT CALLBACK EditorProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  WNDPROC saved = g_editor.saved;
+  switch (msg) {
+    case WM_COMMAND:
+      OnEditCommand(hwnd, LOWORD(wParam));
+      break;
+    case WM_INITMENU:
+      OnEditInitMenu(hwnd, reinterpret_cast<HMENU>(wParam));
+      break;
+    case WM_RBUTTONDOWN:
+      ShowEditMenu(hwnd);
+      break;
+    case WM_LBUTTONDBLCLK:
+      if (hwnd == g_editor.wnd) CommitEditor();
+      return 0;
+    case WM_DESTROY:
+      // Destroyed with its memo (shutdown, category switch): keep the text.
+      if (hwnd == g_editor.wnd) {
+        g_editor.wnd = nullptr;
+        SaveEditorText(hwnd);
+      }
+      break;
+    default:
+      if (RefusesIncoming(hwnd, msg, wParam)) {
+        Refuse();
+        return 0;
+      }
+      break;
+  }
+  return CallWindowProcW(saved, hwnd, msg, wParam, lParam);
+}
+
+}  // namespace
+
+void OpenEditor(HWND memo) {
+  int n = MemoNumberFromWindow(memo);
+  if (n < 0 || InBrowserMode(n)) return;
+  const wchar_t* cls = EditorClass();
+  if (!cls) return;
+  // One editor at a time; an editor left on another memo is saved first.
+  CommitEditor();
+  n = MemoNumberFromWindow(memo);
+  if (n < 0) return;
+
+  RECT rc;
+  GetClientRect(memo, &rc);
+  HWND editor = CreateWindowExW(0, cls, L"",
+                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
+                                    ES_AUTOHSCROLL | ES_WANTRETURN,
+                                0, 0, rc.right, rc.bottom, memo, nullptr, TheApp().inst, nullptr);
+  if (!editor) return;
+  // Plain text only: pasted formatting would be lost at commit anyway.
+  SendMessageW(editor, EM_SETTEXTMODE, TM_PLAINTEXT, 0);
+  SendMessageW(editor, EM_EXLIMITTEXT, 0, kMaxTextChars);
+  g_editor.opened = CategoryFile().Read(kSecMemos, MemoKey(n, "Text"), "", kMaxTextChars);
+  SetWindowTextW(editor, Widen(DecodeText(g_editor.opened)).c_str());
+  SendMessageW(editor, EM_SETMODIFY, FALSE, 0);
+  g_editor.wnd = editor;
+  g_editor.saved = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(editor, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&EditorProc)));
+  SetFocus(editor);
+}
+
+void CommitEditor() {
+  HWND editor = g_editor.wnd;
+  if (!editor) return;
+  // Cleared first: destroying the editor, and the message a cut text shows,
+  // may deactivate the memo and ask for a commit again.
+  g_editor.wnd = nullptr;
+  const bool cut = SaveEditorText(editor);
+  DestroyWindow(editor);
+  if (cut) MessageBoxJ(TheApp().main, kTextCut, nullptr, MB_OK);
+}
+
+HWND Editor() { return g_editor.wnd; }
+
+void OnEditorResize(int w, int h) {
+  if (g_editor.wnd) MoveWindow(g_editor.wnd, 0, 0, w, h, TRUE);
+}
+
 }  // namespace dz

@@ -1,11 +1,212 @@
 #include "text/textio.h"
 
-// Text import and export are not built yet: these commands do nothing so far.
+#include <commdlg.h>
+
+#include <optional>
+#include <string>
+
+#include "app/app.h"
+#include "core/display_text.h"
+#include "core/keys.h"
+#include "core/limits.h"
+#include "core/text_ops.h"
+#include "memo/memo_window.h"
+#include "store/memo_table.h"
+#include "store/settings_access.h"
+#include "text/clipboard.h"
+
 namespace dz {
-void OnInsertFile(HWND, bool) {}
-void OnSaveMemoText(HWND) {}
-void OnCopyMemoText(HWND) {}
-void OnInsertClipboardText(HWND, bool) {}
-// The drop handle is still released so that no system memory leaks.
-void OnDropFiles(HWND, HDROP drop) { DragFinish(drop); }
+
+namespace {
+
+constexpr char kFileTooLarge[] = "ファイルサイズが大きすぎます。";
+constexpr char kClipboardTooLarge[] = "クリップボードのテキストが大きすぎます。";
+constexpr char kCannotRead[] = "ファイルを開けないか、読み込めませんでした。";
+constexpr char kCannotSave[] = "ファイルを保存できませんでした。";
+constexpr char kTooManyMemos[] = "メモが百枚を超えています。";
+constexpr char kBadPicturePath[] = "このファイルの場所は背景の画像として記録できません。";
+
+void Tell(const char* utf8) { MessageBoxJ(TheApp().main, utf8, nullptr, MB_OK); }
+
+std::string StoredText(int n) { return CategoryFile().Read(kSecMemos, MemoKey(n, "Text"), "", kMaxTextChars); }
+
+// The text of a file as Shift_JIS bytes, up to its first zero byte; only
+// as much as the size checks need is read. nullopt when the file cannot be
+// opened or read (missing, a folder, locked by another program).
+std::optional<std::string> ReadTextFile(const std::wstring& path) {
+  HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::string text;
+  char buf[4096];
+  bool ok = true;
+  while (text.size() < kTextReadLimit) {
+    DWORD got = 0;
+    if (!ReadFile(f, buf, sizeof buf, &got, nullptr)) {
+      ok = false;
+      break;
+    }
+    if (got == 0) break;
+    text.append(buf, got);
+    if (text.find('\0', text.size() - got) != std::string::npos) break;
+  }
+  CloseHandle(f);
+  if (!ok) return std::nullopt;
+  return std::string(UpToFirstZero(text));
+}
+
+// The path as code page 932 bytes that name the same file, short enough for
+// a stored value; nullopt when there are none.
+std::optional<std::string> StorablePath(const std::wstring& path) {
+  auto toCp932 = [](const std::wstring& w) -> std::optional<std::string> {
+    if (w.empty()) return std::nullopt;
+    BOOL lossy = FALSE;
+    int n = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, w.data(), static_cast<int>(w.size()), nullptr, 0,
+                                nullptr, &lossy);
+    if (n <= 0 || lossy || n > kMaxValueChars) return std::nullopt;
+    std::string s(n, '\0');
+    WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, w.data(), static_cast<int>(w.size()), &s[0], n, nullptr,
+                        nullptr);
+    return s;
+  };
+  if (auto s = toCp932(path)) return s;
+  // The short form of a path is plain ASCII where the file system has one.
+  wchar_t shortPath[MAX_PATH];
+  DWORD len = GetShortPathNameW(path.c_str(), shortPath, MAX_PATH);
+  if (len == 0 || len >= MAX_PATH) return std::nullopt;
+  return toCp932(std::wstring(shortPath, len));
+}
+
+std::wstring DroppedFile(HDROP drop, UINT index) {
+  UINT len = DragQueryFileW(drop, index, nullptr, 0);
+  std::wstring path(len + 1, L'\0');
+  len = DragQueryFileW(drop, index, &path[0], len + 1);
+  path.resize(len);
+  return path;
+}
+
+void DropTextFile(const std::wstring& path) {
+  // The new memo is appended to the category: at the limit there is no room.
+  if (Memos().count >= kMaxMemos) {
+    Tell(kTooManyMemos);
+    return;
+  }
+  std::optional<std::string> text = ReadTextFile(path);
+  if (!text) {
+    Tell(kCannotRead);
+    return;
+  }
+  std::optional<std::string> stored = NewMemoText(*text);
+  if (!stored) {
+    Tell(kFileTooLarge);
+    return;
+  }
+  CreateMemo(*stored);
+}
+
+}  // namespace
+
+void OnInsertFile(HWND memo, bool atStart) {
+  if (MemoNumberFromWindow(memo) < 0) return;
+  wchar_t file[MAX_PATH] = L"";
+  OPENFILENAMEW ofn = {};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = memo;
+  ofn.lpstrFilter = L"TextFile(*.txt)\0*.txt\0All Files(*.*)\0*.*\0";
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = MAX_PATH;
+  ofn.lpstrDefExt = L"txt";
+  const std::wstring title = WidenUtf8("テキストファイルの選択");
+  ofn.lpstrTitle = title.c_str();
+  ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+  if (!GetOpenFileNameW(&ofn)) return;
+
+  std::optional<std::string> text = ReadTextFile(file);
+  if (!text) {
+    Tell(kCannotRead);
+    return;
+  }
+  // Memos may have been deleted and renumbered while the dialog was open.
+  int n = MemoNumberFromWindow(memo);
+  if (n < 0) return;
+  std::optional<std::string> stored = InsertFileText(StoredText(n), *text, atStart);
+  if (!stored) {
+    Tell(kFileTooLarge);
+    return;
+  }
+  CategoryFile().Write(kSecMemos, MemoKey(n, "Text"), *stored);
+  InvalidateRect(memo, nullptr, TRUE);
+}
+
+void OnSaveMemoText(HWND memo) {
+  if (MemoNumberFromWindow(memo) < 0) return;
+  wchar_t file[MAX_PATH] = L"";
+  OPENFILENAMEW ofn = {};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = TheApp().main;
+  ofn.lpstrFilter = L"Text File(*.txt)\0*.txt\0All Files(*.*)\0*.*\0";
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = MAX_PATH;
+  ofn.lpstrDefExt = L"txt";
+  const std::wstring title = WidenUtf8("文章の保存");
+  ofn.lpstrTitle = title.c_str();
+  ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+  if (!GetSaveFileNameW(&ofn)) return;
+
+  int n = MemoNumberFromWindow(memo);
+  if (n < 0) return;
+  const std::string text = BuildDisplayText(StoredText(n), ClockNow());
+  HANDLE f = CreateFileW(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  bool ok = f != INVALID_HANDLE_VALUE;
+  if (ok) {
+    DWORD written = 0;
+    ok = text.empty() ||
+         (WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) && written == text.size());
+    ok = CloseHandle(f) && ok;
+  }
+  // The user must not believe the text is saved when it is not.
+  if (!ok) Tell(kCannotSave);
+}
+
+void OnCopyMemoText(HWND memo) {
+  int n = MemoNumberFromWindow(memo);
+  if (n < 0) return;
+  PutClipboardText(BuildDisplayText(StoredText(n), ClockNow()));
+}
+
+void OnInsertClipboardText(HWND memo, bool atStart) {
+  int n = MemoNumberFromWindow(memo);
+  if (n < 0) return;
+  std::optional<std::string> clip = GetClipboardText();
+  if (!clip) return;
+  std::optional<std::string> stored = InsertClipboardText(StoredText(n), *clip, atStart);
+  if (!stored) {
+    Tell(kClipboardTooLarge);
+    return;
+  }
+  CategoryFile().Write(kSecMemos, MemoKey(n, "Text"), *stored);
+  InvalidateRect(memo, nullptr, TRUE);
+}
+
+void OnDropFiles(HWND memo, HDROP drop) {
+  const UINT files = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  const std::wstring path = files ? DroppedFile(drop, 0) : std::wstring();
+  // Released before any message box, so the drop source is not kept waiting.
+  DragFinish(drop);
+  int n = MemoNumberFromWindow(memo);
+  if (n < 0 || path.empty()) return;
+
+  if (IsPictureFileName(NarrowUtf8(path))) {
+    std::optional<std::string> stored = StorablePath(path);
+    if (!stored) {
+      Tell(kBadPicturePath);
+      return;
+    }
+    CategoryFile().Write(kSecMemos, MemoKey(n, "Back"), *stored);
+  } else {
+    DropTextFile(path);
+  }
+  InvalidateRect(memo, nullptr, TRUE);
+}
+
 }  // namespace dz

@@ -1,0 +1,19 @@
+#pragma once
+// Plain text on the clipboard, exchanged as Unicode and as Shift_JIS bytes.
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace dz {
+// Replaces the clipboard's content with sjis as CF_UNICODETEXT and CF_TEXT,
+// owned by the main window. False when the clipboard could not be set.
+bool PutClipboardText(std::string_view sjis);
+// The clipboard's text as Shift_JIS, up to its first zero: CF_UNICODETEXT
+// converted with code page 932 when offered, else the CF_TEXT bytes. nullopt
+// when the clipboard holds no text.
+std::optional<std::string> GetClipboardText();
+// True when the clipboard offers text in either form.
+bool ClipboardHasText();
+}  // namespace dz
