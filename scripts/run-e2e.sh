@@ -36,12 +36,17 @@ cleanup() { wineserver -k >/dev/null 2>&1 || true; }
 trap cleanup EXIT
 
 cd "$BUILD_DIR" || exit 2
-# The driver's own output goes to the terminal (or CI log) and to a log file.
-xvfb-run -a -s "-screen 0 1280x1024x24" wine "$DRIVER" "$@" 2>&1 | tr -d '\r' | tee "$LOG"
-rc=${PIPESTATUS[0]}
-
+# The driver writes to a log file, followed live on the terminal. (Not a
+# pipe: the Wine helper processes that outlive the driver inherit its
+# output, and a pipe reader would wait for them.)
+: >"$LOG"
+xvfb-run -a -s "-screen 0 1280x1024x24" wine "$DRIVER" "$@" >"$LOG" 2>&1 &
+driver=$!
+tail -n +1 -f --pid="$driver" "$LOG" | tr -d '\r'
+wait "$driver"
+rc=$?
 echo
 echo "=== end-to-end summary ==="
-grep -E '^\[  (PASSED|FAILED)  \]|^\[==========\] .* ran' "$LOG" || echo "(the driver printed no summary)"
+tr -d '\r' <"$LOG" | grep -E '^\[  (PASSED|FAILED)  \]|^\[==========\] .* ran' || echo "(the driver printed no summary)"
 echo "driver exit code: $rc (full log: $LOG)"
 exit "$rc"

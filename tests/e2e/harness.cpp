@@ -373,6 +373,50 @@ Image CaptureScreen() {
 
 Image CaptureClient(HWND hwnd) { return CaptureScreen(ClientRectOnScreen(hwnd)); }
 
+namespace {
+bool g_desktopPainted = false;
+LRESULT CALLBACK DesktopProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_PAINT) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(h, &ps);
+    PaintDesktop(dc);
+    EndPaint(h, &ps);
+    g_desktopPainted = true;
+    return 0;
+  }
+  return DefWindowProcW(h, m, w, l);
+}
+}  // namespace
+
+Image DesktopPaint(const RECT& r) {
+  static ATOM atom = [] {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DesktopProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));  // as the memo class
+    wc.lpszClassName = L"DerezizE2EDesktop";
+    return RegisterClassW(&wc);
+  }();
+  if (!atom) return Image();
+  g_desktopPainted = false;
+  HWND h = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, L"DerezizE2EDesktop", L"", WS_POPUP | WS_VISIBLE,
+                           r.left, r.top, r.right - r.left, r.bottom - r.top, nullptr, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+  if (!h) return Image();
+  UpdateWindow(h);
+  DWORD start = GetTickCount();
+  MSG msg;
+  while (!g_desktopPainted && GetTickCount() - start < 5000) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    if (!g_desktopPainted) MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+  GdiFlush();
+  Image img = g_desktopPainted ? CaptureScreen(r) : Image();
+  DestroyWindow(h);
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  return img;
+}
+
 // ---- files ------------------------------------------------------------------
 
 bool ReadBytes(const std::wstring& path, std::string* bytes) {
@@ -452,6 +496,7 @@ bool WaitFor(const std::function<bool()>& cond, DWORD timeoutMs, const std::stri
     if (alive) {
       std::string why = alive();
       if (!why.empty()) {
+        if (cond()) return true;  // it became true as the process ended
         ADD_FAILURE() << "while waiting for " << what << ": " << why;
         return false;
       }
@@ -487,7 +532,10 @@ void DerezizTest::TearDown() {
   if (HasFailure() && !screenshotTaken_) SaveScreenshot("failure");
   if (Running()) {
     std::vector<Dialog> open = Dialogs();
-    if (!open.empty()) {
+    if (exitFailed_) {
+      ADD_FAILURE() << "dereziz.exe was still running after its exit; killed";
+      KillProgram();
+    } else if (!open.empty()) {
       // A dialog left open by a failed step: the program cannot exit through
       // its menu now, and the test has already reported its failure (or
       // should have).
@@ -533,6 +581,17 @@ bool DerezizTest::Start(int memos) {
     ADD_FAILURE() << "program not found: " << Narrow(exe) << " (set DEREZIZ_EXE or build it)";
     return false;
   }
+  // A second start in the same test (a restart) begins afresh.
+  if (Running()) {
+    ADD_FAILURE() << "Start() while the program is still running";
+    return false;
+  }
+  if (pi_.hProcess) CloseHandle(pi_.hProcess);
+  if (pi_.hThread) CloseHandle(pi_.hThread);
+  pi_ = PROCESS_INFORMATION{};
+  main_ = nullptr;
+  snapshot_.clear();
+  exitFailed_ = false;
   std::wstring cmdline = L"\"" + exe + L"\"";
   STARTUPINFOW si{};
   si.cb = sizeof si;
@@ -617,6 +676,7 @@ bool DerezizTest::Exit() {
     ADD_FAILURE() << "cannot exit: " << Health();
     return false;
   }
+  exitFailed_ = true;  // until it has ended
   PostCommand(main_, cmd::kExit);
   Dialog d = WaitForDialog(std::wstring(L"終了確認"));
   if (!d) return false;
@@ -624,6 +684,7 @@ bool DerezizTest::Exit() {
   EXPECT_EQ(d.owner, main_) << "the exit confirmation must be owned by the main window";
   PostMessageW(d.hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(d.hwnd, IDOK));
   if (!WaitForExit()) return false;
+  exitFailed_ = false;
   EXPECT_EQ(ExitCode(), 0u) << "exit code of dereziz.exe";
   return true;
 }

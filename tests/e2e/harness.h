@@ -42,6 +42,10 @@ class IniText {
 
 // Placement and look of a prepared memo (category file keys).
 struct MemoSpec {
+  MemoSpec() = default;
+  MemoSpec(int x_, int y_, int w_ = 100, int h_ = 100, std::optional<std::string> text_ = std::nullopt,
+           std::optional<int> style_ = std::nullopt, std::optional<int> level_ = std::nullopt)
+      : x(x_), y(y_), w(w_), h(h_), text(std::move(text_)), style(style_), level(level_) {}
   int x = 0, y = 0, w = 100, h = 100;
   std::optional<std::string> text;   // stored (escaped) text, raw bytes
   std::optional<int> style;          // "%dStyle"; missing when empty
@@ -119,6 +123,12 @@ class Image {
 Image CaptureScreen(const RECT& r);
 Image CaptureScreen();
 Image CaptureClient(HWND hwnd);  // client area of a window as on screen
+// What PaintDesktop paints at screen rectangle r, over the white background
+// a memo window is erased with: a window of the driver paints it there for a
+// moment. Under Wine PaintDesktop paints nothing for a process other than
+// the desktop's, so this is plain white there; on Windows it is the
+// wallpaper. Call it before the program shows anything at r.
+Image DesktopPaint(const RECT& r);
 bool NearColor(COLORREF a, COLORREF b, int tolerance);
 std::string ColorName(COLORREF c);
 bool IsEmpty(const RECT& r);
@@ -246,6 +256,7 @@ class DerezizTest : public ::testing::Test {
   HWND main_ = nullptr;
   std::vector<HWND> snapshot_;
   bool screenshotTaken_ = false;
+  bool exitFailed_ = false;
 };
 
 // Commands and identifiers of the program.

@@ -1,0 +1,207 @@
+// Start-up with prepared settings files: where the memos open, with which
+// frame and z-order, the defaults of missing keys, and bad memo counts.
+#include "harness.h"
+
+namespace e2e {
+namespace {
+
+constexpr LONG kFramedStyle = WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN | WS_THICKFRAME;
+constexpr LONG kFramelessStyle = WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN;
+
+using Startup = DerezizTest;
+
+bool Topmost(HWND h) { return (GetWindowLongW(h, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+LONG StyleBits(HWND h) {
+  return GetWindowLongW(h, GWL_STYLE) &
+         (WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN | WS_THICKFRAME | WS_CAPTION | WS_SYSMENU | WS_CHILD);
+}
+
+TEST_F(Startup, MainWindowIsHiddenTopmostAndMemosOpenAsPrepared) {
+  IniText ini;
+  ini.Section("ChildWindow").Set("No", 4);
+  // Memo 0: framed ("1"), always on top ("0").
+  AddMemoKeys(ini, 0, MemoSpec{10, 20, 150, 80, std::string("zero"), 1, 0});
+  // Memo 1: no frame ("0"), normal z-order ("1").
+  AddMemoKeys(ini, 1, MemoSpec{300, 40, 200, 120, std::string("one"), 0, 1});
+  // Memo 2: "2" is not the framed value; z-order key missing means on top.
+  AddMemoKeys(ini, 2, MemoSpec{600, 300, 120, 160, std::string("two"), 2, std::nullopt});
+  // Memo 3: no keys at all.
+  WriteCategory("data1", ini.bytes());
+  ASSERT_TRUE(Start(4));
+
+  EXPECT_EQ(WindowText(main()), L"Dereziz");
+  EXPECT_FALSE(IsWindowVisible(main())) << "the main window is never shown";
+  EXPECT_TRUE(Topmost(main())) << "the main window is made topmost";
+  EXPECT_TRUE(GetWindowLongW(main(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+
+  struct Expect {
+    RECT rect;
+    bool framed, topmost;
+  } expect[] = {
+      {{10, 20, 160, 100}, true, true},
+      {{300, 40, 500, 160}, false, false},
+      {{600, 300, 720, 460}, false, true},
+      {{0, 0, 100, 100}, true, true},
+  };
+  for (int n = 0; n < 4; ++n) {
+    SCOPED_TRACE("memo " + std::to_string(n));
+    HWND m = MemoAt(expect[n].rect.left, expect[n].rect.top);
+    ASSERT_NE(m, nullptr) << "no memo window at " << RectStr(expect[n].rect);
+    EXPECT_EQ(RectStr(WindowRect(m)), RectStr(expect[n].rect));
+    EXPECT_EQ(StyleBits(m), expect[n].framed ? kFramedStyle : kFramelessStyle) << DescribeForLog(m);
+    EXPECT_EQ(Topmost(m), expect[n].topmost) << DescribeForLog(m);
+    EXPECT_TRUE(GetWindowLongW(m, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) << DescribeForLog(m);
+    EXPECT_TRUE(IsWindowVisible(m));
+  }
+
+  ASSERT_TRUE(Exit());
+  dz::IniDocument cat = Category();
+  EXPECT_EQ(Get(cat, "ChildWindow", "No"), "4");
+  // Placement is written back from the windows, also for the defaulted memo.
+  const char* placement[4][4] = {{"10", "20", "150", "80"},
+                                 {"300", "40", "200", "120"},
+                                 {"600", "300", "120", "160"},
+                                 {"0", "0", "100", "100"}};
+  const char* names[4] = {"x", "y", "h", "l"};
+  for (int n = 0; n < 4; ++n)
+    for (int k = 0; k < 4; ++k)
+      EXPECT_EQ(Get(cat, "ChildWindow", std::to_string(n) + names[k]), placement[n][k])
+          << "key " << n << names[k];
+  EXPECT_EQ(Get(cat, "ChildWindow", "0Text"), "zero");
+  EXPECT_EQ(Get(cat, "ChildWindow", "2Text"), "two");
+  EXPECT_EQ(Get(cat, "Cagoteri", "NowCagoteri"), "<missing>") << "no such key in the category file";
+  dz::IniDocument app = ReadIni("Memo.dat");
+  EXPECT_EQ(Get(app, "Cagoteri", "NowCagoteri"), "data1");
+}
+
+TEST_F(Startup, EmptyCategoryFileGivesNoMemosAndAFullSave) {
+  WriteCategory("data1", "");
+  ASSERT_TRUE(Start(0));
+  ASSERT_TRUE(Exit());
+  dz::IniDocument cat = Category();
+  EXPECT_EQ(Get(cat, "ChildWindow", "No"), "0");
+  for (int k = 0; k < 100; ++k) {
+    EXPECT_EQ(Get(cat, "Xdata", "No" + std::to_string(k)), "0");
+    EXPECT_EQ(Get(cat, "Ydata", "No" + std::to_string(k)), "0");
+  }
+  for (int k = 0; k < 16; ++k)
+    EXPECT_EQ(Get(cat, "ChildWindow", "CustColor" + std::to_string(k)), "0");
+}
+
+TEST_F(Startup, CurrentCategoryComesFromTheApplicationFile) {
+  WriteMemoDat(IniText()
+                   .Section("Cagoteri")
+                   .Set("NowCagoteri", "second")
+                   .Set("CagoteriNo", 2)
+                   .Set("1Cagoteri", "data1")
+                   .Set("2Cagoteri", "second")
+                   .bytes());
+  WriteCategory("data1", CategoryFile({MemoSpec{10, 10, 100, 100}}));
+  WriteCategory("second", CategoryFile({MemoSpec{200, 210, 100, 100}, MemoSpec{400, 210, 100, 100}}));
+  ASSERT_TRUE(Start(2));
+  EXPECT_NE(MemoAt(200, 210), nullptr);
+  EXPECT_NE(MemoAt(400, 210), nullptr);
+  EXPECT_EQ(MemoAt(10, 10), nullptr) << "a memo of the other category was shown";
+  ASSERT_TRUE(Exit());
+  EXPECT_EQ(Get(ReadIni("Memo.dat"), "Cagoteri", "NowCagoteri"), "second");
+  EXPECT_EQ(Get(Category("data1"), "ChildWindow", "0x"), "10") << "the other category was touched";
+}
+
+// A memo count outside 0..100 in an edited file: the program must start,
+// show a sound number of memos and keep every stored key.
+struct BadCount {
+  const char* no;
+  int memosInFile;  // memos whose keys the file holds
+  int expectWindows;
+};
+
+class BadMemoCount : public DerezizTest, public ::testing::WithParamInterface<BadCount> {};
+
+TEST_P(BadMemoCount, IsClampedWithoutLosingStoredMemos) {
+  const BadCount& p = GetParam();
+  IniText ini;
+  ini.Section("ChildWindow").Set("No", p.no);
+  for (int n = 0; n < p.memosInFile; ++n) {
+    MemoSpec m{(n % 10) * 120, (n / 10) * 95, 100, 90, "memo " + std::to_string(n) + "$" + Sjis(L"データ")};
+    AddMemoKeys(ini, n, m);
+  }
+  WriteCategory("data1", ini.bytes());
+  ASSERT_TRUE(Start(p.expectWindows));
+  ASSERT_TRUE(Exit());
+
+  dz::IniDocument cat = Category();
+  std::string no = Get(cat, "ChildWindow", "No");
+  EXPECT_EQ(no, std::to_string(p.expectWindows)) << "memo count saved";
+  for (int n = 0; n < p.memosInFile; ++n) {
+    SCOPED_TRACE("memo " + std::to_string(n));
+    EXPECT_EQ(Get(cat, "ChildWindow", std::to_string(n) + "Text"),
+              "memo " + std::to_string(n) + "$" + Sjis(L"データ"));
+    EXPECT_EQ(Get(cat, "ChildWindow", std::to_string(n) + "x"), std::to_string((n % 10) * 120));
+    EXPECT_EQ(Get(cat, "ChildWindow", std::to_string(n) + "h"), "100");
+  }
+}
+
+std::string BadCountName(const ::testing::TestParamInfo<BadCount>& i) {
+  static const char* const names[] = {"Over100", "Negative", "NotANumber", "BlanksAndSign",
+                                      "TrailingText"};
+  return names[i.index];
+}
+
+INSTANTIATE_TEST_SUITE_P(Startup, BadMemoCount,
+                         ::testing::Values(BadCount{"101", 101, 100}, BadCount{"-3", 2, 0},
+                                           BadCount{"abc", 2, 0}, BadCount{"  +2", 3, 2},
+                                           BadCount{"3abc", 3, 3}),
+                         BadCountName);
+
+TEST_F(Startup, RunsWithoutDataFolderAndCreatesItWhenSaving) {
+  RemoveDataFolder();
+  ASSERT_TRUE(Start(0));
+  Tray(WM_LBUTTONDOWN);
+  Tray(WM_LBUTTONUP);
+  Tray(WM_LBUTTONDBLCLK);
+  Tray(WM_LBUTTONUP);
+  HWND m = WaitForNewMemo();
+  ASSERT_NE(m, nullptr);
+  EXPECT_TRUE(ExpectAlive());
+  ASSERT_TRUE(Exit());
+  ASSERT_TRUE(FileExists(Path("data\\data1.dat"))) << "the category file was not written";
+  dz::IniDocument cat = Category();
+  EXPECT_EQ(Get(cat, "ChildWindow", "No"), "1");
+  EXPECT_EQ(Get(cat, "ChildWindow", "0Text"), "");
+  EXPECT_EQ(Get(cat, "ChildWindow", "0x"), "0");
+  EXPECT_EQ(Get(cat, "ChildWindow", "0h"), "100");
+}
+
+TEST_F(Startup, StoredTextAndOtherKeysSurviveARun) {
+  // Escapes, a double-byte character whose trail byte is "^" (タ) and one
+  // whose trail byte is "\" (ソ), and a text at the 8191-byte limit.
+  std::string tricky = "a$$b$c`d " + Sjis(L"データ ソフト") + " <\\http://x\\> ^1+2^";
+  std::string longText;
+  const std::string piece = Sjis(L"メモ") + "$x`";
+  while (longText.size() + piece.size() <= 8191) longText += piece;
+  longText.resize(8191, 'z');
+  IniText ini;
+  ini.Section("ChildWindow").Set("No", 2).Set("TemplateFont", Sjis(L"ＭＳ 明朝")).Set("CustColor3", 255);
+  AddMemoKeys(ini, 0, MemoSpec{50, 60, 150, 100, tricky});
+  AddMemoKeys(ini, 1, MemoSpec{250, 60, 150, 100, longText});
+  ini.Memo(1, "Font", Sjis(L"ＭＳ 明朝")).Memo(1, "Back", "2").Memo(1, "Color2", 65280);
+  ini.Section("Other").Set("keep", "me");
+  WriteCategory("data1", ini.bytes());
+  ASSERT_TRUE(Start(2));
+  ASSERT_TRUE(Exit());
+  dz::IniDocument cat = Category();
+  EXPECT_EQ(Get(cat, "ChildWindow", "0Text"), tricky);
+  EXPECT_EQ(Get(cat, "ChildWindow", "1Text"), longText);
+  EXPECT_EQ(Get(cat, "ChildWindow", "1Font"), Sjis(L"ＭＳ 明朝"));
+  EXPECT_EQ(Get(cat, "ChildWindow", "1Back"), "2");
+  EXPECT_EQ(Get(cat, "ChildWindow", "1Color2"), "65280");
+  EXPECT_EQ(Get(cat, "ChildWindow", "TemplateFont"), Sjis(L"ＭＳ 明朝"));
+  EXPECT_EQ(Get(cat, "ChildWindow", "CustColor3"), "255") << "custom colours are kept";
+  EXPECT_EQ(Get(cat, "Other", "keep"), "me");
+  // Raw check: the double-byte text is stored as Shift_JIS bytes.
+  std::string raw = ReadFileBytes("data\\data1.dat");
+  EXPECT_NE(raw.find("0Text=" + tricky), std::string::npos);
+}
+
+}  // namespace
+}  // namespace e2e

@@ -1,0 +1,123 @@
+#include "text_fixture.h"
+
+#include <string>
+
+#include "core/settings.h"
+
+namespace e2e {
+
+std::string UnixPathOf(const std::wstring& path) {
+  using Fn = char*(CDECL*)(const wchar_t*);
+  auto fn = reinterpret_cast<Fn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  if (!fn) return std::string();
+  char* u = fn(path.c_str());
+  if (!u) return std::string();
+  std::string s = u;
+  HeapFree(GetProcessHeap(), 0, u);
+  return s;
+}
+
+std::string TextTest::Stored(int n, const std::string& key) {
+  std::string bytes;
+  // Read quietly: the program may be replacing the file at this moment.
+  if (!ReadBytes(Path("data\\data1.dat"), &bytes)) return "<unreadable>";
+  auto v = dz::IniDocument::Parse(bytes).Get("ChildWindow", std::to_string(n) + key);
+  return v ? *v : "<missing>";
+}
+
+bool TextTest::WaitStored(int n, const std::string& value, const std::string& key) {
+  std::string last;
+  bool ok = Wait([&] { return (last = Stored(n, key)) == value; },
+                 std::to_string(n) + key + " to become \"" + value.substr(0, 80) + "\"");
+  if (!ok) ADD_FAILURE() << std::to_string(n) << key << " is \"" << last.substr(0, 200) << "\"";
+  return ok;
+}
+
+void TextTest::OneMemo(const std::string& text, int x, int y, int w, int h) {
+  MemoSpec m;
+  m.x = x;
+  m.y = y;
+  m.w = w;
+  m.h = h;
+  m.text = text;
+  WriteCategory(std::vector<MemoSpec>{m});
+}
+
+bool TextTest::ChooseFile(const char* utf8Caption, const std::wstring& path) {
+  Dialog d = WaitForDialog(Widen(utf8Caption));
+  if (!d) return false;
+  HWND edit = nullptr;
+  if (!Wait([&] { return (edit = FileNameEdit(d.hwnd)) != nullptr; }, "the file name field")) return false;
+  SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  PostMessageW(d.hwnd, WM_COMMAND, IDOK, 0);
+  return Wait([&] { return !IsWindow(d.hwnd) || !IsWindowVisible(d.hwnd); }, "the file dialog to close");
+}
+
+bool TextTest::ConfirmMessage(const char* utf8Text) {
+  Dialog d = WaitForDialog(std::nullopt, Widen(utf8Text));
+  if (!d) return false;
+  EXPECT_EQ(d.owner, main()) << "the message belongs to the main window";
+  return Press(d, IDOK);
+}
+
+HWND TextTest::EditorOf(HWND memo) {
+  for (HWND c = GetWindow(memo, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+    if (_wcsnicmp(ClassOf(c).c_str(), L"RichEdit", 8) == 0) return c;
+  return nullptr;
+}
+
+HWND TextTest::WaitForEditor(HWND memo) {
+  HWND e = nullptr;
+  Wait([&] { return (e = EditorOf(memo)) != nullptr; }, "the editor on the memo");
+  return e;
+}
+
+bool TextTest::WaitEditorGone(HWND editor) {
+  return Wait([&] { return !IsWindow(editor); }, "the editor to close");
+}
+
+std::wstring TextTest::EditorText(HWND editor) {
+  int len = static_cast<int>(Send(editor, WM_GETTEXTLENGTH));
+  std::wstring s(static_cast<size_t>(len) + 1, L'\0');
+  len = static_cast<int>(Send(editor, WM_GETTEXT, len + 1, reinterpret_cast<LPARAM>(&s[0])));
+  s.resize(len > 0 ? len : 0);
+  return s;
+}
+
+void TextTest::Type(HWND editor, const std::wstring& text) {
+  for (wchar_t c : text) Send(editor, WM_CHAR, c, 1);
+}
+
+bool TextTest::DropFiles(POINT at, const std::vector<std::wstring>& files) {
+  // This file's own path names the folder of the drop script.
+  std::string script = __FILE__;
+  script = script.substr(0, script.find_last_of("/\\") + 1) + "xdnd_drop.py";
+  const std::wstring result = Path("xdnd-result.txt");
+  DeleteFileW(result.c_str());
+  std::wstring cmd = L"/usr/bin/python3 \"" + Widen(script) + L"\" " + std::to_wstring(at.x) + L" " +
+                     std::to_wstring(at.y) + L" \"" + Widen(UnixPathOf(result)) + L"\"";
+  for (const std::wstring& f : files) cmd += L" \"" + Widen(UnixPathOf(f)) + L"\"";
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  // Wine runs a Linux program from here, but hands back no process handle
+  // to wait on: the script reports through its result file instead.
+  if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    ADD_FAILURE() << "cannot start the drop script: " << GetLastError();
+    return false;
+  }
+  if (pi.hProcess) CloseHandle(pi.hProcess);
+  if (pi.hThread) CloseHandle(pi.hThread);
+  std::string outcome;
+  if (!Wait([&] { return ReadBytes(result, &outcome); }, "the drop script's result", 20000)) return false;
+  EXPECT_EQ(outcome, "ok") << "drop at " << at.x << "," << at.y;
+  return outcome == "ok";
+}
+
+bool TextTest::DropFiles(HWND memo, const std::vector<std::wstring>& files) {
+  RECT r = ClientRectOnScreen(memo);
+  return DropFiles(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}, files);
+}
+
+}  // namespace e2e
