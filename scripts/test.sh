@@ -25,8 +25,7 @@ else
 fi
 
 echo "== fuzzing (${FUZZ_SECONDS}s each) =="
-for fz in build/fuzz/fuzz_*; do
-  [ -x "$fz" ] || continue
+for fz in $(find build/fuzz -maxdepth 3 -type f -name 'fuzz_*' -perm -u+x | sort); do
   name=$(basename "$fz")
   corpus="build/fuzz/corpus-$name"; mkdir -p "$corpus"
   seeds="tests/fuzz/seeds/$name"
