@@ -10,14 +10,14 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 if [ ! -f "$WINEPREFIX/.dereziz-ready" ]; then
   echo "wine: preparing prefix $WINEPREFIX"
   wineboot -i >/dev/null 2>&1 || true
-  wineserver -w
+  timeout 120 wineserver -w || true
   wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
   # Japanese faces the program asks for, mapped to the installed IPA fonts.
   wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ ゴシック' /t REG_SZ /d IPAGothic /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ 明朝' /t REG_SZ /d IPAMincho /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS Gothic' /t REG_SZ /d IPAGothic /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS Mincho' /t REG_SZ /d IPAMincho /f >/dev/null 2>&1
-  wineserver -w
+  timeout 120 wineserver -w || true
   touch "$WINEPREFIX/.dereziz-ready"
 fi
 unset _dz_build
