@@ -511,6 +511,17 @@ bool WaitFor(const std::function<bool()>& cond, DWORD timeoutMs, const std::stri
   }
 }
 
+// ---- the desktop -----------------------------------------------------------
+
+bool UseTestDesktop() {
+  HDESK desk = CreateDesktopW(kTestDesktop, nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+  if (!desk || !SetThreadDesktop(desk)) {
+    fprintf(stderr, "cannot switch to desktop %ls (error %lu)\n", kTestDesktop, GetLastError());
+    return false;
+  }
+  return true;
+}
+
 // ---- the program under test -----------------------------------------------------
 
 void DerezizTest::SetUp() {
@@ -595,6 +606,8 @@ bool DerezizTest::Start(int memos) {
   std::wstring cmdline = L"\"" + exe + L"\"";
   STARTUPINFOW si{};
   si.cb = sizeof si;
+  std::wstring desktop = kTestDesktop;
+  si.lpDesktop = &desktop[0];
   if (!CreateProcessW(exe.c_str(), &cmdline[0], nullptr, nullptr, FALSE, 0, nullptr, base_.c_str(),
                       &si, &pi_)) {
     ADD_FAILURE() << "CreateProcess failed with error " << GetLastError() << " for " << Narrow(exe);

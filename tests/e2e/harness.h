@@ -150,6 +150,16 @@ constexpr DWORD kDefaultTimeoutMs = 10000;
 bool WaitFor(const std::function<bool()>& cond, DWORD timeoutMs, const std::string& what,
              const std::function<std::string()>& alive = nullptr);
 
+// ---- the desktop -----------------------------------------------------------
+// The driver and every program it starts run on their own desktop,
+// kTestDesktop. Under Wine it is a virtual desktop when the prefix says so
+// (run-e2e.sh sets HKCU\Software\Wine\Explorer\Desktops\DerezizE2E):
+// no window manager is involved then, which keeps hiding and destroying
+// windows fast and the screen free of anything but the program's windows.
+constexpr wchar_t kTestDesktop[] = L"DerezizE2E";
+// Switches the calling thread to the test desktop; call before any window.
+bool UseTestDesktop();
+
 // ---- the program under test ---------------------------------------------------
 // One test's run of dereziz.exe: its base directory and its process.
 class DerezizTest : public ::testing::Test {
