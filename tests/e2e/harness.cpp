@@ -80,6 +80,15 @@ std::wstring WindowText(HWND hwnd) {
   return buf;
 }
 
+std::wstring ControlText(HWND hwnd) {
+  // Controls of another process keep their text to themselves: ask them.
+  wchar_t buf[1024] = L"";
+  DWORD_PTR r = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 5000, &r))
+    return L"";
+  return buf;
+}
+
 std::wstring ClassOf(HWND hwnd) {
   wchar_t buf[256] = L"";
   GetClassNameW(hwnd, buf, 256);
@@ -373,47 +382,44 @@ Image CaptureScreen() {
 
 Image CaptureClient(HWND hwnd) { return CaptureScreen(ClientRectOnScreen(hwnd)); }
 
-namespace {
-bool g_desktopPainted = false;
-LRESULT CALLBACK DesktopProc(HWND h, UINT m, WPARAM w, LPARAM l) {
-  if (m == WM_PAINT) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(h, &ps);
-    PaintDesktop(dc);
-    EndPaint(h, &ps);
-    g_desktopPainted = true;
-    return 0;
-  }
-  return DefWindowProcW(h, m, w, l);
-}
-}  // namespace
-
 Image DesktopPaint(const RECT& r) {
-  static ATOM atom = [] {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = DesktopProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));  // as the memo class
-    wc.lpszClassName = L"DerezizE2EDesktop";
-    return RegisterClassW(&wc);
-  }();
-  if (!atom) return Image();
-  g_desktopPainted = false;
-  HWND h = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, L"DerezizE2EDesktop", L"", WS_POPUP | WS_VISIBLE,
-                           r.left, r.top, r.right - r.left, r.bottom - r.top, nullptr, nullptr,
-                           GetModuleHandleW(nullptr), nullptr);
-  if (!h) return Image();
-  UpdateWindow(h);
-  DWORD start = GetTickCount();
-  MSG msg;
-  while (!g_desktopPainted && GetTickCount() - start < 5000) {
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    if (!g_desktopPainted) MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  // Into a memory bitmap, not a window: what reaches the screen from a
+  // window is flushed later, and a capture could see what lies beneath.
+  int w = r.right - r.left, h = r.bottom - r.top;
+  if (w <= 0 || h <= 0) return Image();
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = -h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  Image img;
+  if (bmp && bits) {
+    HGDIOBJ old = SelectObject(mem, bmp);
+    RECT all{0, 0, w, h};
+    FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));  // the memo class erase
+    // Desktop coordinates: r's corner lands on the bitmap's corner.
+    SetViewportOrgEx(mem, -r.left, -r.top, nullptr);
+    SetBrushOrgEx(mem, -r.left, -r.top, nullptr);
+    PaintDesktop(mem);
+    GdiFlush();
+    img = Image(w, h);
+    const auto* p = static_cast<const unsigned char*>(bits);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        const unsigned char* q = p + (size_t(y) * w + x) * 4;
+        img.Put(x, y, RGB(q[2], q[1], q[0]));
+      }
+    SelectObject(mem, old);
+    DeleteObject(bmp);
   }
-  GdiFlush();
-  Image img = g_desktopPainted ? CaptureScreen(r) : Image();
-  DestroyWindow(h);
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
   return img;
 }
 
@@ -641,7 +647,7 @@ DWORD DerezizTest::ExitCode() const {
   return code;
 }
 
-std::string DerezizTest::Health() const {
+std::string DerezizTest::Health(DWORD answerMs) const {
   if (!pi_.hProcess) return "the program was never started";
   DWORD code = ExitCode();
   if (code != STILL_ACTIVE) {
@@ -651,8 +657,9 @@ std::string DerezizTest::Health() const {
   }
   if (main_) {
     DWORD_PTR r = 0;
-    if (!SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 5000, &r))
-      return "dereziz.exe does not answer messages (hung or busy for more than 5 s)";
+    if (!SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, answerMs, &r))
+      return "dereziz.exe does not answer messages (hung, or busy for more than " +
+             std::to_string(answerMs) + " ms)";
   }
   return "";
 }
@@ -806,6 +813,28 @@ bool DerezizTest::NoDialogs(const std::string& when) {
     ADD_FAILURE() << when << ": unexpected dialog \"" << Narrow(d.caption) << "\" / \""
                   << Narrow(d.text) << "\"";
   return open.empty();
+}
+
+bool DerezizTest::ChooseFileIn(const std::optional<std::wstring>& caption, const std::wstring& path) {
+  Dialog found;
+  HWND edit = nullptr;
+  bool ok = Wait(
+      [&] {
+        for (const Dialog& d : Dialogs())
+          if ((!caption || d.caption == *caption) && (edit = FileNameEdit(d.hwnd)) != nullptr) {
+            found = d;
+            return true;
+          }
+        return false;
+      },
+      "a file dialog" + (caption ? " \"" + Narrow(*caption) + "\"" : std::string()));
+  if (!ok) return false;
+  Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  if (ControlText(edit) != path) {
+    ADD_FAILURE() << "the file name field did not take \"" << Narrow(path) << "\"";
+    return false;
+  }
+  return Press(found, IDOK);
 }
 
 void DerezizTest::Post(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

@@ -73,7 +73,8 @@ std::vector<HWND> TopLevelWindows(DWORD pid, const wchar_t* cls = nullptr,
                                   const wchar_t* title = nullptr);
 WindowInfo Describe(HWND hwnd);
 std::string DescribeForLog(HWND hwnd);
-std::wstring WindowText(HWND hwnd);
+std::wstring WindowText(HWND hwnd);    // the title as the system keeps it
+std::wstring ControlText(HWND hwnd);   // WM_GETTEXT, for controls such as Edit
 std::wstring ClassOf(HWND hwnd);
 RECT WindowRect(HWND hwnd);
 RECT ClientRectOnScreen(HWND hwnd);
@@ -123,11 +124,10 @@ class Image {
 Image CaptureScreen(const RECT& r);
 Image CaptureScreen();
 Image CaptureClient(HWND hwnd);  // client area of a window as on screen
-// What PaintDesktop paints at screen rectangle r, over the white background
-// a memo window is erased with: a window of the driver paints it there for a
-// moment. Under Wine PaintDesktop paints nothing for a process other than
-// the desktop's, so this is plain white there; on Windows it is the
-// wallpaper. Call it before the program shows anything at r.
+// What PaintDesktop paints at screen rectangle r over the white background
+// that a memo window is erased with, painted into a bitmap of the driver.
+// (Under Wine PaintDesktop may paint nothing for a process other than the
+// desktop's; the memo then shows white, and so does this.)
 Image DesktopPaint(const RECT& r);
 bool NearColor(COLORREF a, COLORREF b, int tolerance);
 std::string ColorName(COLORREF c);
@@ -187,6 +187,8 @@ class DerezizTest : public ::testing::Test {
   bool Start(int memos = 0);
   bool Running() const;
   DWORD pid() const { return pi_.dwProcessId; }
+  HANDLE process() const { return pi_.hProcess; }
+  HANDLE mainThread() const { return pi_.hThread; }
   HWND main() const { return main_; }
   // Exits through command 406 and the OK of the exit confirmation; waits for
   // the process to end. Returns false (with a failure) when it does not.
@@ -196,7 +198,7 @@ class DerezizTest : public ::testing::Test {
   DWORD ExitCode() const;
   // Fails when the program crashed or does not answer; returns "" when alive
   // and the reason otherwise.
-  std::string Health() const;
+  std::string Health(DWORD answerMs = 5000) const;
   bool ExpectAlive();
 
   // Waits with the process checked between polls: a crash ends the wait at
@@ -228,6 +230,10 @@ class DerezizTest : public ::testing::Test {
   // Presses a button (posts WM_COMMAND id) and waits for the dialog to close.
   bool Press(const Dialog& d, int id);
   bool NoDialogs(const std::string& when);
+  // Drives a common file dialog: waits for one (with this caption when
+  // given) that has the file name field, types path there and presses OK;
+  // waits for the dialog to close.
+  bool ChooseFileIn(const std::optional<std::wstring>& caption, const std::wstring& path);
 
   // --- messages ---
   void Post(HWND hwnd, UINT msg, WPARAM wp = 0, LPARAM lp = 0);

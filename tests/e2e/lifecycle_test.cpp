@@ -441,10 +441,20 @@ TEST_F(Lifecycle, DraggingAMemoMovesIt) {
     in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
     SendInput(1, &in, sizeof in);
   };
+  // As a user does: move only once the drag has begun, release after the
+  // memo followed.
+  DWORD thread = GetWindowThreadProcessId(m, nullptr);
+  auto moving = [&] {
+    GUITHREADINFO gi{};
+    gi.cbSize = sizeof gi;
+    return GetGUIThreadInfo(thread, &gi) && (gi.flags & GUI_INMOVESIZE) != 0;
+  };
   input(0, 250, 250);
   input(MOUSEEVENTF_LEFTDOWN, 250, 250);
+  ASSERT_TRUE(Wait(moving, "the press on the memo to start a move"));
   for (int step = 1; step <= 10; ++step) input(0, 250 + step * 15, 250 + step * 8);
   input(MOUSEEVENTF_LEFTUP, 400, 330);
+  ASSERT_TRUE(Wait([&] { return !moving(); }, "the move to end at the release"));
   ASSERT_TRUE(Wait([&] { return WindowRect(m).left == 350 && WindowRect(m).top == 280; },
                    "the memo to follow the drag to (350,280)"))
       << "the memo is at " << RectStr(WindowRect(m));

@@ -1,0 +1,112 @@
+// The harness reports what goes wrong in the program instead of hanging:
+// a crash, a hang, a condition that never comes. And its clipboard and file
+// dialog helpers work against the real program.
+#include <gtest/gtest-spi.h>
+
+#include "harness.h"
+
+namespace e2e {
+namespace {
+
+class Harness : public DerezizTest {
+ public:
+  // For EXPECT_NONFATAL_FAILURE, whose statement sees only public names.
+  bool WaitForNothing(DWORD ms) { return Wait([] { return false; }, "something", ms); }
+
+ protected:
+  static Harness* self;
+  void SetUp() override {
+    DerezizTest::SetUp();
+    self = this;
+  }
+};
+Harness* Harness::self = nullptr;
+
+TEST_F(Harness, ATimeoutNamesWhatItWaitedFor) {
+  EXPECT_NONFATAL_FAILURE(WaitFor([] { return false; }, 50, "the moon"),
+                          "timed out after 50 ms waiting for the moon");
+}
+
+TEST_F(Harness, ACrashEndsAWaitAtOnceWithTheExitCode) {
+  WriteCategory({MemoSpec{100, 100}});
+  ASSERT_TRUE(Start(1));
+  TerminateProcess(process(), 0xC0000005);
+  DWORD start = GetTickCount();
+  EXPECT_NONFATAL_FAILURE(self->WaitForNothing(20000),
+                          "dereziz.exe exited unexpectedly (exit code 0xc0000005)");
+  EXPECT_LT(GetTickCount() - start, 5000u) << "the wait went on after the crash";
+}
+
+TEST_F(Harness, AHangIsReportedAndBounded) {
+  WriteCategory({MemoSpec{100, 100}});
+  ASSERT_TRUE(Start(1));
+  ASSERT_NE(SuspendThread(mainThread()), DWORD(-1));
+  DWORD start = GetTickCount();
+  EXPECT_NE(Health(500).find("dereziz.exe does not answer messages"), std::string::npos);
+  EXPECT_LT(GetTickCount() - start, 3000u) << "the check is bounded";
+  ResumeThread(mainThread());
+  EXPECT_TRUE(Wait([&] { return Health().empty(); }, "the program to answer again"));
+}
+
+TEST_F(Harness, ClipboardTextRoundTripsThroughTheProgram) {
+  // The program copies a memo's display text (command 520) and inserts the
+  // clipboard's text at the end of a memo (522): both forms must be there.
+  WriteCategory({MemoSpec{100, 100, 100, 100, Sjis(L"メモ") + "$x"}});
+  ASSERT_TRUE(Start(1));
+  HWND m = MemoAt(100, 100);
+  ASSERT_NE(m, nullptr);
+  ASSERT_TRUE(SetClipboardTexts(L"before", nullptr));
+  DWORD seq = GetClipboardSequenceNumber();
+  PostCommand(m, 520);
+  ASSERT_TRUE(Wait([&] { return GetClipboardSequenceNumber() != seq; }, "the program to fill the clipboard"));
+  std::optional<std::wstring> text;
+  ASSERT_TRUE(Wait([&] { return (text = ClipboardUnicode()) && *text != L"before"; }, "Unicode text"));
+  EXPECT_EQ(Narrow(*text), "メモ\nx");
+
+  const std::string sjis = Sjis(L"追加");
+  ASSERT_TRUE(SetClipboardTexts(L"追加", &sjis));
+  EXPECT_EQ(ClipboardAnsi(), sjis);
+  PostCommand(m, 522);
+  ASSERT_TRUE(Wait([&] { return Get(Category(), "ChildWindow", "0Text") == Sjis(L"メモ") + "$x" + sjis; },
+                   "the clipboard text at the end of the memo"));
+}
+
+TEST_F(Harness, DrivesTheSaveFileDialog) {
+  WriteCategory({MemoSpec{100, 100, 100, 100, std::string("saved text")}});
+  ASSERT_TRUE(Start(1));
+  HWND m = MemoAt(100, 100);
+  ASSERT_NE(m, nullptr);
+  PostCommand(m, 508);
+  const std::wstring out = Path("out.txt");
+  ASSERT_TRUE(ChooseFileIn(std::wstring(L"文章の保存"), out));
+  std::string bytes;
+  ASSERT_TRUE(Wait([&] { return ReadBytes(out, &bytes) && !bytes.empty(); }, "the saved file"));
+  EXPECT_EQ(bytes, "saved text");
+}
+
+TEST_F(Harness, ScreenshotShowsTheScreen) {
+  MemoSpec white{100, 100};
+  white.back = "1";
+  white.color1 = 16777215;
+  WriteCategory({white});
+  ASSERT_TRUE(Start(1));
+  ASSERT_TRUE(Wait([&] { return CaptureClient(MemoAt(100, 100)).Fraction(RGB(255, 255, 255)) == 1.0; },
+                   "the white memo on screen"));
+  std::wstring path = SaveScreenshot("check");
+  ASSERT_FALSE(path.empty());
+  std::string bmp;
+  ASSERT_TRUE(ReadBytes(path, &bmp));
+  ASSERT_GT(bmp.size(), 54u);
+  EXPECT_EQ(bmp.substr(0, 2), "BM");
+  // The memo (white, at 100,100) is in the picture: the bitmap is top-down
+  // 32-bit, so the pixel at (150,150) is at 54 + (150 * width + 150) * 4.
+  int width = GetSystemMetrics(SM_CXSCREEN);
+  size_t at = 54 + (size_t(150) * width + 150) * 4;
+  ASSERT_LT(at + 3, bmp.size());
+  EXPECT_EQ((unsigned char)bmp[at], 255);
+  EXPECT_EQ((unsigned char)bmp[at + 1], 255);
+  EXPECT_EQ((unsigned char)bmp[at + 2], 255);
+}
+
+}  // namespace
+}  // namespace e2e
