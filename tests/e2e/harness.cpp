@@ -756,7 +756,13 @@ HWND DerezizTest::WaitForNewMemo() {
         return false;
       },
       "a new memo window");
-  if (found) snapshot_.push_back(found);
+  if (!found) return nullptr;
+  snapshot_.push_back(found);
+  // Accepting dropped files is the last step of creating a memo: after it
+  // the window has its final z-order too.
+  if (!Wait([&] { return (GetWindowLongW(found, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0; },
+            "the new memo to accept dropped files (the end of its creation)"))
+    return nullptr;
   return found;
 }
 
@@ -895,6 +901,17 @@ dz::IniDocument DerezizTest::ReadIni(const std::string& relative) {
     return dz::IniDocument();
   }
   return dz::IniDocument::Parse(bytes);
+}
+
+bool DerezizTest::WaitForKey(const std::string& section, const std::string& key,
+                             const std::string& category) {
+  const std::wstring path = Path("data\\" + category + ".dat");
+  return Wait(
+      [&] {
+        std::string bytes;
+        return ReadBytes(path, &bytes) && dz::IniDocument::Parse(bytes).Get(section, key).has_value();
+      },
+      "key \"" + key + "\" in [" + section + "] of " + category + ".dat");
 }
 
 std::string DerezizTest::ReadFileBytes(const std::string& relative) {

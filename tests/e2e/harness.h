@@ -216,7 +216,8 @@ class DerezizTest : public ::testing::Test {
   HWND WaitForMemoAt(int x, int y);
   // Remembers the memos there are now, so that NewMemo() can find the next one.
   void SnapshotMemos();
-  // Waits for a memo window that was not there at the last snapshot.
+  // Waits for a memo window that was not there at the last snapshot, and
+  // for its creation to be over.
   HWND WaitForNewMemo();
   bool WaitForMemoCount(size_t n);
 
@@ -256,6 +257,10 @@ class DerezizTest : public ::testing::Test {
   dz::IniDocument Category(const std::string& name = "data1") {
     return ReadIni("data\\" + name + ".dat");
   }
+  // Waits until the key is present in the category file (e.g. the last key
+  // an operation writes, to know that the operation is over).
+  bool WaitForKey(const std::string& section, const std::string& key,
+                  const std::string& category = "data1");
   // Value of a key, "<missing>" when absent (for readable comparisons).
   static std::string Get(const dz::IniDocument& ini, const std::string& section,
                          const std::string& key);
