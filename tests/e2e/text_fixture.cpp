@@ -45,13 +45,7 @@ void TextTest::OneMemo(const std::string& text, int x, int y, int w, int h) {
 }
 
 bool TextTest::ChooseFile(const char* utf8Caption, const std::wstring& path) {
-  Dialog d = WaitForDialog(Widen(utf8Caption));
-  if (!d) return false;
-  HWND edit = nullptr;
-  if (!Wait([&] { return (edit = FileNameEdit(d.hwnd)) != nullptr; }, "the file name field")) return false;
-  SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-  PostMessageW(d.hwnd, WM_COMMAND, IDOK, 0);
-  return Wait([&] { return !IsWindow(d.hwnd) || !IsWindowVisible(d.hwnd); }, "the file dialog to close");
+  return ChooseFileIn(Widen(utf8Caption), path);
 }
 
 bool TextTest::ConfirmMessage(const char* utf8Text) {
