@@ -43,6 +43,16 @@ void PaintBrowserMode(HWND memo) {
   PaintCaptionStrip(dc, rc);
   EndPaint(memo, &ps);
 }
+// What the desktop shows at the memo's place. Without a wallpaper the
+// desktop is its solid colour, which is filled directly: some systems'
+// PaintDesktop paints white into windows of other processes than the
+// desktop's own when there is no wallpaper to draw.
+void PaintDesktopUnder(HDC dc, const RECT& r) {
+  FillRect(dc, &r, GetSysColorBrush(COLOR_DESKTOP));
+  wchar_t wallpaper[MAX_PATH] = L"";
+  if (SystemParametersInfoW(SPI_GETDESKWALLPAPER, MAX_PATH, wallpaper, 0) && wallpaper[0] != L'\0')
+    PaintDesktop(dc);
+}
 }  // namespace
 
 void PaintSolid(HDC dc, const RECT& rc, COLORREF color) {
@@ -76,7 +86,7 @@ void OnMemoPaint(HWND memo) {
 
   const std::string back = cat.Read(kSecMemos, MemoKey(n, "Back"), "3");
   switch (ParseInt(back)) {
-    case kBackTransparent: PaintDesktop(dc); break;
+    case kBackTransparent: PaintDesktopUnder(dc, r); break;
     case kBackSolid:
       PaintSolid(dc, r, static_cast<COLORREF>(cat.ReadInt(kSecMemos, MemoKey(n, "Color1"), 0)));
       break;
