@@ -47,9 +47,14 @@ class Adding : public DerezizTest {
 TEST_F(Adding, DoubleClickOnTrayAddsADefaultMemo) {
   WriteCategory({MemoSpec{300, 300, 120, 120, std::string("old")}});
   ASSERT_TRUE(Start(1));
+  HWND old = MemoAt(300, 300);
+  ASSERT_NE(old, nullptr);
+  PostCommand(old, cmd::kHideMemo);
+  ASSERT_TRUE(Wait([&] { return !IsWindowVisible(old); }, "the old memo to be hidden"));
   DoubleClickTray();
   HWND m = WaitForNewMemo();
   ASSERT_NE(m, nullptr);
+  EXPECT_TRUE(IsWindowVisible(old)) << "the button-down of the double click shows every memo";
   EXPECT_EQ(RectStr(WindowRect(m)), RectStr(RECT{0, 0, 100, 100}));
   EXPECT_TRUE(Framed(m)) << DescribeForLog(m);
   EXPECT_TRUE(Topmost(m)) << DescribeForLog(m);
