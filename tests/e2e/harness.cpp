@@ -382,47 +382,6 @@ Image CaptureScreen() {
 
 Image CaptureClient(HWND hwnd) { return CaptureScreen(ClientRectOnScreen(hwnd)); }
 
-Image DesktopPaint(const RECT& r) {
-  // Into a memory bitmap, not a window: what reaches the screen from a
-  // window is flushed later, and a capture could see what lies beneath.
-  int w = r.right - r.left, h = r.bottom - r.top;
-  if (w <= 0 || h <= 0) return Image();
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = w;
-  bi.bmiHeader.biHeight = -h;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  Image img;
-  if (bmp && bits) {
-    HGDIOBJ old = SelectObject(mem, bmp);
-    RECT all{0, 0, w, h};
-    FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));  // the memo class erase
-    // Desktop coordinates: r's corner lands on the bitmap's corner.
-    SetViewportOrgEx(mem, -r.left, -r.top, nullptr);
-    SetBrushOrgEx(mem, -r.left, -r.top, nullptr);
-    PaintDesktop(mem);
-    GdiFlush();
-    img = Image(w, h);
-    const auto* p = static_cast<const unsigned char*>(bits);
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) {
-        const unsigned char* q = p + (size_t(y) * w + x) * 4;
-        img.Put(x, y, RGB(q[2], q[1], q[0]));
-      }
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-  }
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
-  return img;
-}
-
 // ---- files ------------------------------------------------------------------
 
 bool ReadBytes(const std::wstring& path, std::string* bytes) {

@@ -124,11 +124,6 @@ class Image {
 Image CaptureScreen(const RECT& r);
 Image CaptureScreen();
 Image CaptureClient(HWND hwnd);  // client area of a window as on screen
-// What PaintDesktop paints at screen rectangle r over the white background
-// that a memo window is erased with, painted into a bitmap of the driver.
-// (Under Wine PaintDesktop may paint nothing for a process other than the
-// desktop's; the memo then shows white, and so does this.)
-Image DesktopPaint(const RECT& r);
 bool NearColor(COLORREF a, COLORREF b, int tolerance);
 std::string ColorName(COLORREF c);
 bool IsEmpty(const RECT& r);
