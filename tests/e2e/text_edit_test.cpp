@@ -1,0 +1,255 @@
+// Edit mode: the editor laid over a memo, what it shows, what it stores, its
+// menu commands and its life with the memo.
+#include <regex>
+
+#include "text_fixture.h"
+
+namespace e2e {
+namespace {
+
+bool MakeForeground(HWND w) {
+  SetForegroundWindow(w);
+  return WaitFor([&] { return GetForegroundWindow() == w; }, kDefaultTimeoutMs, "the window to be active");
+}
+
+class TextEdit : public TextTest {
+ protected:
+  DWORD Selection(HWND editor) { return static_cast<DWORD>(Send(editor, EM_GETSEL)); }
+  void SetText(HWND editor, const std::wstring& text) {
+    Send(editor, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  }
+  bool WaitText(HWND editor, const std::wstring& text) {
+    std::wstring last;
+    bool ok = Wait([&] { return (last = EditorText(editor)) == text; }, "the editor text");
+    EXPECT_EQ(last, text);
+    return ok;
+  }
+  // Opens the editor on memo with a double click.
+  HWND Open(HWND memo) {
+    Post(memo, WM_LBUTTONDBLCLK);
+    return WaitForEditor(memo);
+  }
+};
+
+TEST_F(TextEdit, DoubleClickOpensTheDecodedTextAndCommitsItEscaped) {
+  OneMemo("a$$b`c$d" + Sjis(L"日本"));
+  ASSERT_TRUE(Start(1));
+  HWND memo = MemoAt(200, 200);
+  ASSERT_NE(memo, nullptr);
+
+  HWND editor = Open(memo);
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(RectStr(WindowRect(editor)), RectStr(ClientRectOnScreen(memo))) << "covers the client area";
+  // The control shows every line break as CR LF.
+  EXPECT_EQ(EditorText(editor), L"a\r\nb\tc\r\nd日本");
+
+  Send(editor, EM_SETSEL, 0, -1);
+  Type(editor, L"x$y`z語");
+  Post(editor, WM_LBUTTONDBLCLK);
+  ASSERT_TRUE(WaitEditorGone(editor));
+  ASSERT_TRUE(WaitStored(0, "x$y`z" + Sjis(L"語")));
+  EXPECT_TRUE(IsWindow(memo));
+
+  // Command 502 opens it too; "$" and the grave accent came back as a line
+  // break and a tab.
+  PostCommand(memo, textcmd::kEditMemo);
+  editor = WaitForEditor(memo);
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(EditorText(editor), L"x\r\ny\tz語");
+  // Closed without a change, the stored text stays byte for byte (the lone
+  // "$" is not turned into "$$").
+  Post(editor, WM_LBUTTONDBLCLK);
+  ASSERT_TRUE(WaitEditorGone(editor));
+  EXPECT_EQ(Stored(0), "x$y`z" + Sjis(L"語"));
+
+  // Line breaks typed in the editor are stored as "$$".
+  editor = Open(memo);
+  ASSERT_NE(editor, nullptr);
+  Send(editor, EM_SETSEL, 0, -1);
+  Type(editor, L"p");
+  Key(editor, VK_RETURN);
+  Type(editor, L"q");
+  Post(editor, WM_LBUTTONDBLCLK);
+  ASSERT_TRUE(WaitEditorGone(editor));
+  EXPECT_TRUE(WaitStored(0, "p$$q"));
+}
+
+TEST_F(TextEdit, ActivatingAnotherMemoCommitsAndAnEmptyTextIsStored) {
+  MemoSpec a, b;
+  a.x = 200, a.y = 200, a.w = 200, a.h = 150, a.text = "first";
+  b.x = 600, b.y = 200, b.text = "second";
+  WriteCategory(std::vector<MemoSpec>{a, b});
+  ASSERT_TRUE(Start(2));
+  HWND memo = MemoAt(200, 200), other = MemoAt(600, 200);
+  ASSERT_TRUE(memo && other);
+
+  ASSERT_TRUE(MakeForeground(memo));
+  HWND editor = Open(memo);
+  ASSERT_NE(editor, nullptr);
+  Send(editor, EM_SETSEL, -1, -1);
+  Type(editor, L" typed");
+  ASSERT_TRUE(MakeForeground(other));
+  ASSERT_TRUE(WaitEditorGone(editor));
+  EXPECT_TRUE(WaitStored(0, "first typed"));
+  EXPECT_EQ(Stored(1), "second");
+
+  ASSERT_TRUE(MakeForeground(memo));
+  editor = Open(memo);
+  ASSERT_NE(editor, nullptr);
+  Send(editor, EM_SETSEL, 0, -1);
+  Key(editor, VK_BACK);
+  EXPECT_EQ(EditorText(editor), L"");
+  Post(editor, WM_LBUTTONDBLCLK);
+  ASSERT_TRUE(WaitEditorGone(editor));
+  EXPECT_TRUE(WaitStored(0, ""));
+}
+
+TEST_F(TextEdit, InsertionsGoStraightIntoTheTextAndLeaveTheClipboardAlone) {
+  OneMemo("start");
+  ASSERT_TRUE(Start(1));
+  HWND memo = MemoAt(200, 200);
+  ASSERT_NE(memo, nullptr);
+
+  // The user's clipboard: Unicode text, 8-bit text and a format of its own.
+  const UINT own = RegisterClipboardFormatW(L"DerezizTestPrivate");
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  for (auto [fmt, data, size] : {std::tuple<UINT, const void*, size_t>{CF_UNICODETEXT, L"keep", 10},
+                                 {CF_TEXT, "keep8", 6}, {own, "\x01\x02\x03", 3}}) {
+    HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, size);
+    memcpy(GlobalLock(g), data, size);
+    GlobalUnlock(g);
+    SetClipboardData(fmt, g);
+  }
+  CloseClipboard();
+  const DWORD sequence = GetClipboardSequenceNumber();
+
+  HWND editor = Open(memo);
+  ASSERT_NE(editor, nullptr);
+  struct Case {
+    const wchar_t* text;
+    int s, e, cmd;
+    const wchar_t* expect;
+    int caret;
+  } cases[] = {
+      {L"xabcy", 1, 4, textcmd::kLinkMarks, L"x<\\abc\\>y", 8},
+      {L"xabcy", 1, 4, textcmd::kExprMarks, L"x^abc^y", 6},
+      {L"ab", 1, 1, textcmd::kLinkMarks, L"a<\\\\>b", 5},
+      {L"ab", 1, 1, textcmd::kExprMarks, L"a^^b", 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.cmd);
+    SetText(editor, c.text);
+    Send(editor, EM_SETSEL, c.s, c.e);
+    PostCommand(editor, c.cmd);
+    EXPECT_TRUE(WaitText(editor, c.expect));
+    EXPECT_EQ(Selection(editor), static_cast<DWORD>(MAKELONG(c.caret, c.caret))) << "caret after the closing marker";
+  }
+
+  // Time and date replace the selection.
+  SYSTEMTIME before;
+  GetLocalTime(&before);
+  SetText(editor, L"xabcy");
+  Send(editor, EM_SETSEL, 1, 4);
+  PostCommand(editor, textcmd::kTime);
+  std::wsmatch m;
+  std::wstring text;
+  const std::wregex timeShape(L"x([0-9]+):([0-9]+):([0-9]+)y");
+  ASSERT_TRUE(Wait([&] { return std::regex_match(text = EditorText(editor), m, timeShape); }, "the time"))
+      << Narrow(text);
+  int seconds = std::stoi(m[1]) * 3600 + std::stoi(m[2]) * 60 + std::stoi(m[3]);
+  int then = before.wHour * 3600 + before.wMinute * 60 + before.wSecond;
+  EXPECT_TRUE(seconds >= then && seconds <= then + 60) << Narrow(text);
+  for (int i = 1; i <= 3; ++i)
+    EXPECT_TRUE(m[i].str().size() == 1 || m[i].str()[0] != L'0') << "no leading zeros: " << Narrow(text);
+
+  SetText(editor, L"xabcy");
+  Send(editor, EM_SETSEL, 1, 4);
+  PostCommand(editor, textcmd::kDate);
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  auto date = [](const SYSTEMTIME& t) {
+    return L"x" + std::to_wstring(t.wYear) + L"/" + std::to_wstring(t.wMonth) + L"/" + std::to_wstring(t.wDay) + L"y";
+  };
+  ASSERT_TRUE(Wait([&] { text = EditorText(editor); return text == date(before) || text == date(now); },
+                   "the date")) << Narrow(text);
+
+  // Nothing was put on the clipboard, and everything on it is still there.
+  EXPECT_EQ(GetClipboardSequenceNumber(), sequence);
+  EXPECT_EQ(ClipboardUnicode(), L"keep");
+  EXPECT_EQ(ClipboardAnsi(), "keep8");
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  HANDLE h = GetClipboardData(own);
+  EXPECT_TRUE(h && GlobalSize(h) >= 3 && memcmp(GlobalLock(h), "\x01\x02\x03", 3) == 0);
+  if (h) GlobalUnlock(h);
+  CloseClipboard();
+
+  Post(editor, WM_LBUTTONDBLCLK);
+  ASSERT_TRUE(WaitEditorGone(editor));
+  EXPECT_TRUE(WaitStored(0, Sjis(text)));
+}
+
+TEST_F(TextEdit, TheEditMenuSelectsAllAndInsertsMarkers) {
+  OneMemo("abc");
+  ASSERT_TRUE(Start(1));
+  HWND memo = MemoAt(200, 200);
+  ASSERT_NE(memo, nullptr);
+  HWND editor = Open(memo);
+  ASSERT_NE(editor, nullptr);
+  Send(editor, EM_SETSEL, 1, 1);
+
+  // Cut, Copy, Paste, Delete, Select all, Insert: the fifth item.
+  Post(editor, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
+  HWND menu = WaitForMenu();
+  ASSERT_NE(menu, nullptr);
+  MenuKeys(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
+  // The control may count the end of the last paragraph into "all".
+  DWORD sel = 0;
+  ASSERT_TRUE(Wait([&] { sel = Selection(editor); return LOWORD(sel) == 0 && HIWORD(sel) >= 3; }, "all selected"))
+      << LOWORD(sel) << ".." << HIWORD(sel);
+
+  // Insert > the first item, the link-mark pair, around the selection.
+  Post(editor, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
+  ASSERT_TRUE(Wait([&] { return WaitForMenu() != nullptr; }, "the edit menu again"));
+  menu = WaitForMenu();
+  MenuKeys(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT, VK_RETURN});
+  EXPECT_TRUE(WaitText(editor, L"<\\abc\\>"));
+}
+
+TEST_F(TextEdit, ResizingTheMemoResizesTheEditor) {
+  OneMemo("abc");
+  ASSERT_TRUE(Start(1));
+  HWND memo = MemoAt(200, 200);
+  ASSERT_NE(memo, nullptr);
+  HWND editor = Open(memo);
+  ASSERT_NE(editor, nullptr);
+
+  SetWindowPos(memo, nullptr, 0, 0, 320, 260, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ASSERT_TRUE(Wait([&] { return WindowRect(memo).right - WindowRect(memo).left == 320; }, "the new size"));
+  EXPECT_TRUE(Wait([&] { return RectStr(WindowRect(editor)) == RectStr(ClientRectOnScreen(memo)); },
+                   "the editor to cover the new client area"))
+      << RectStr(WindowRect(editor)) << " vs " << RectStr(ClientRectOnScreen(memo));
+}
+
+TEST_F(TextEdit, TypingStopsAtTheStoredLimitInBytes) {
+  // 4095 double-byte characters are 8190 bytes: one more byte fits, two do not.
+  OneMemo(Sjis(std::wstring(4095, L'日')));
+  ASSERT_TRUE(Start(1));
+  HWND memo = MemoAt(200, 200);
+  ASSERT_NE(memo, nullptr);
+  HWND editor = Open(memo);
+  ASSERT_NE(editor, nullptr);
+
+  Send(editor, EM_SETSEL, -1, -1);
+  Type(editor, L"本");
+  EXPECT_EQ(EditorText(editor).size(), 4095u) << "a double-byte character does not fit";
+  Type(editor, L"ab");
+  EXPECT_EQ(EditorText(editor), std::wstring(4095, L'日') + L"a");
+  Post(editor, WM_LBUTTONDBLCLK);
+  ASSERT_TRUE(WaitEditorGone(editor));
+  EXPECT_TRUE(WaitStored(0, Sjis(std::wstring(4095, L'日')) + "a"));
+  EXPECT_TRUE(NoDialogs("after the commit")) << "nothing was cut";
+}
+
+}  // namespace
+}  // namespace e2e
