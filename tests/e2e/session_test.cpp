@@ -143,5 +143,76 @@ TEST_F(Exiting, EndOfSessionSavesWithoutAsking) {
   EXPECT_EQ(Get(ReadIni("Memo.dat"), "Cagoteri", "NowCagoteri"), "data1");
 }
 
+TEST_F(Exiting, FromTheTrayMenu) {
+  WriteCategory({MemoSpec{100, 100}});
+  ASSERT_TRUE(Start(1));
+  Tray(WM_RBUTTONDOWN);
+  Tray(WM_RBUTTONUP);
+  HWND menu = WaitForMenu();
+  ASSERT_NE(menu, nullptr);
+  MenuKeys(menu, {VK_UP, VK_RETURN});  // up from nothing selects the last item, 406
+  Dialog d = WaitForDialog(std::wstring(L"終了確認"), std::wstring(L"終了してもよろしいですか"));
+  ASSERT_TRUE(d);
+  EXPECT_EQ(d.owner, main());
+  ASSERT_TRUE(Press(d, IDOK));
+  ASSERT_TRUE(WaitForExit());
+  EXPECT_EQ(Get(Category(), "ChildWindow", "No"), "1");
+}
+
+TEST_F(Exiting, FromTheMemoMenuCancelled) {
+  WriteCategory({MemoSpec{100, 100}, MemoSpec{300, 100}});
+  ASSERT_TRUE(Start(2));
+  HWND m = MemoAt(300, 100);
+  ASSERT_NE(m, nullptr);
+  Post(m, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(20, 20));
+  Post(m, WM_RBUTTONUP, 0, MAKELPARAM(20, 20));
+  HWND menu = WaitForMenu();
+  ASSERT_NE(menu, nullptr);
+  MenuKeys(menu, {VK_UP, VK_RETURN});
+  Dialog d = WaitForDialog(std::wstring(L"終了確認"), std::wstring(L"終了してもよろしいですか"));
+  ASSERT_TRUE(d);
+  EXPECT_EQ(d.owner, main()) << "the memo sends its exit command on to the main window";
+  ASSERT_TRUE(Press(d, IDCANCEL));
+  ASSERT_TRUE(ExpectAlive());
+  EXPECT_EQ(Memos().size(), 2u);
+}
+
+TEST_F(Exiting, MenuClosedWithEscapeDoesNothing) {
+  WriteCategory({MemoSpec{100, 100}});
+  ASSERT_TRUE(Start(1));
+  const std::string before = ReadFileBytes("data\\data1.dat");
+  Tray(WM_RBUTTONDOWN);
+  Tray(WM_RBUTTONUP);
+  HWND menu = WaitForMenu();
+  ASSERT_NE(menu, nullptr);
+  MenuKeys(menu, {VK_ESCAPE});
+  ASSERT_TRUE(Wait([&] { return !IsWindow(menu) || !IsWindowVisible(menu); }, "the tray menu to close"));
+  ASSERT_TRUE(ExpectAlive());
+  EXPECT_TRUE(NoDialogs("after closing the tray menu"));
+  EXPECT_EQ(Memos().size(), 1u);
+  EXPECT_EQ(ReadFileBytes("data\\data1.dat"), before);
+}
+
+TEST_F(Exiting, VersionInformationIsOwnedByTheMainWindow) {
+  WriteCategory({MemoSpec{100, 100}});
+  ASSERT_TRUE(Start(1));
+  PostCommand(MemoAt(100, 100), cmd::kAbout);  // from the memo menu: sent on
+  Dialog d;
+  ASSERT_TRUE(Wait(
+      [&] {
+        for (const Dialog& x : Dialogs())
+          if (x.caption.find(L"Dereziz") != std::wstring::npos) {
+            d = x;
+            return true;
+          }
+        return false;
+      },
+      "the about box (caption naming Dereziz)"));
+  EXPECT_EQ(d.owner, main());
+  EXPECT_NE(d.text.find(L"Dereziz/ver.1.00"), std::wstring::npos) << Narrow(d.text);
+  ASSERT_TRUE(Press(d, IDOK));
+  ASSERT_TRUE(ExpectAlive());
+}
+
 }  // namespace
 }  // namespace e2e

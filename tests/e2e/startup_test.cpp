@@ -107,6 +107,69 @@ TEST_F(Startup, CurrentCategoryComesFromTheApplicationFile) {
   EXPECT_EQ(Get(Category("data1"), "ChildWindow", "0x"), "10") << "the other category was touched";
 }
 
+TEST_F(Startup, PlacementNumbersAreParsedLeniently) {
+  IniText ini;
+  ini.Section("ChildWindow").Set("No", 3);
+  // Leading blanks and a sign are taken, digits up to the first other
+  // character; no digits at all is 0.
+  ini.Memo(0, "x", "+640xyz").Memo(0, "y", "  700 ").Memo(0, "h", "150px").Memo(0, "l", "-").Memo(0, "Style", "0");
+  ini.Memo(1, "x", "-30").Memo(1, "y", "-20").Memo(1, "h", "80").Memo(1, "l", "60").Memo(1, "Style", "0");
+  ini.Memo(2, "x", "abc").Memo(2, "y", "900").Memo(2, "h", "120").Memo(2, "l", "70").Memo(2, "Style", " 1 ");
+  WriteCategory("data1", ini.bytes());
+  ASSERT_TRUE(Start(3));
+  HWND a = MemoAt(640, 700), b = MemoAt(-30, -20), c = MemoAt(0, 900);
+  ASSERT_TRUE(a && b && c);
+  // A height of 0 is what the text "-" gives; the system may keep a
+  // minimum, so only the width is exact here.
+  EXPECT_EQ(WindowRect(a).right - WindowRect(a).left, 150);
+  EXPECT_EQ(RectStr(WindowRect(b)), RectStr(RECT{-30, -20, 50, 40}));
+  EXPECT_TRUE(GetWindowLongW(c, GWL_STYLE) & WS_THICKFRAME) << "\" 1 \" is the framed value";
+  ASSERT_TRUE(Exit());
+  dz::IniDocument cat = Category();
+  EXPECT_EQ(Get(cat, "ChildWindow", "0x"), "640");
+  EXPECT_EQ(Get(cat, "ChildWindow", "0y"), "700");
+  EXPECT_EQ(Get(cat, "ChildWindow", "1x"), "-30");
+  EXPECT_EQ(Get(cat, "ChildWindow", "2x"), "0");
+}
+
+TEST_F(Startup, JapaneseCategoryNameNamesItsFile) {
+  // The current category's name is Shift_JIS in Memo.dat and names the
+  // category file; this must not depend on the system's code page.
+  const std::string name = Sjis(L"仕事");
+  WriteMemoDat(IniText()
+                   .Section("Cagoteri")
+                   .Set("NowCagoteri", name)
+                   .Set("CagoteriNo", 1)
+                   .Set("1Cagoteri", name)
+                   .bytes());
+  const std::wstring file = Path("data") + L"\\仕事.dat";
+  ASSERT_TRUE(WriteBytes(file, CategoryFile({MemoSpec{150, 250, 100, 100, std::string("work")}})));
+  ASSERT_TRUE(Start(1));
+  HWND m = MemoAt(150, 250);
+  ASSERT_NE(m, nullptr);
+  SetWindowPos(m, nullptr, 170, 270, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ASSERT_TRUE(Wait([&] { return MemoAt(170, 270) == m; }, "the memo to move"));
+  ASSERT_TRUE(Exit());
+  std::string bytes;
+  ASSERT_TRUE(ReadBytes(file, &bytes)) << "data\\仕事.dat is gone";
+  dz::IniDocument cat = dz::IniDocument::Parse(bytes);
+  EXPECT_EQ(Get(cat, "ChildWindow", "0x"), "170");
+  EXPECT_EQ(Get(cat, "ChildWindow", "0Text"), "work");
+  EXPECT_EQ(Get(ReadIni("Memo.dat"), "Cagoteri", "NowCagoteri"), name);
+  EXPECT_NE(ReadFileBytes("Memo.dat").find("NowCagoteri=" + name), std::string::npos) << "stored as Shift_JIS bytes";
+  // Nothing was written under a garbled name.
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW((Path("data") + L"\\*").c_str(), &fd);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  std::vector<std::wstring> names;
+  do {
+    if (fd.cFileName[0] != L'.') names.push_back(fd.cFileName);
+  } while (FindNextFileW(h, &fd));
+  FindClose(h);
+  for (const std::wstring& n : names)
+    EXPECT_TRUE(n == L"仕事.dat" || n == L"仕事") << "unexpected file in data: " << Narrow(n);
+}
+
 // A memo count outside 0..100 in an edited file: the program must start,
 // show a sound number of memos and keep every stored key.
 struct BadCount {
