@@ -66,11 +66,11 @@ TEST_F(TextClipboard, AnEmptyClipboardInsertsNothing) {
   ASSERT_TRUE(OpenClipboard(nullptr));
   EmptyClipboard();
   CloseClipboard();
-  PostCommand(memo, textcmd::kInsertClipStart);
-  PostCommand(memo, textcmd::kInsertClipEnd);
-  // Commands run in order: once the next insertion shows, the two before it
-  // are over.
-  Send(memo, WM_NULL);
+  // Sent, not posted: with nothing to insert there is no dialog to wait for,
+  // and both commands are over when the calls return.
+  SendCommand(memo, textcmd::kInsertClipStart);
+  SendCommand(memo, textcmd::kInsertClipEnd);
+  EXPECT_EQ(Stored(0), "x");
   ASSERT_TRUE(SetClipboardTexts(L"z"));
   PostCommand(memo, textcmd::kInsertClipEnd);
   EXPECT_TRUE(WaitStored(0, "xz"));
