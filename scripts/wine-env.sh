@@ -20,4 +20,10 @@ if [ ! -f "$WINEPREFIX/.dereziz-ready" ]; then
   timeout 120 wineserver -w || true
   touch "$WINEPREFIX/.dereziz-ready"
 fi
+if [ ! -f "$WINEPREFIX/.dereziz-ui-font" ]; then
+  # Menus and dialogs use the system UI face; map it too, or their Japanese
+  # texts show as boxes.
+  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Tahoma' /t REG_SZ /d IPAGothic /f >/dev/null 2>&1
+  touch "$WINEPREFIX/.dereziz-ui-font"
+fi
 unset _dz_build
