@@ -50,7 +50,10 @@ cd "$BUILD_DIR" || exit 2
 # pipe: the Wine helper processes that outlive the driver inherit its
 # output, and a pipe reader would wait for them.)
 : >"$LOG"
-xvfb-run -a -s "-screen 0 1280x1024x24" wine "$DRIVER" "$@" >"$LOG" 2>&1 &
+# The Wine server (and with it the desktop process) ends inside the display's
+# lifetime, so nothing is left to complain about a vanished display.
+xvfb-run -a -s "-screen 0 1280x1024x24" \
+  sh -c 'wine "$0" "$@"; rc=$?; wineserver -k; exit $rc' "$DRIVER" "$@" >"$LOG" 2>&1 &
 driver=$!
 tail -n +1 -f --pid="$driver" "$LOG" | tr -d '\r'
 wait "$driver"
