@@ -24,21 +24,24 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 
 shot="${SCREENSHOT:-$root/run/screenshot.png}"
-xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+# A Wine desktop window of its own gives the screenshot a desktop to show
+# under the memos and needs no window manager.
+xvfb-run -a -s "-screen 0 1024x640x24" bash -c '
   set -u
   cd "$1"
-  wine "$2" &
-  pid=$!
-  # Ready when the sample memos have been mapped (their window title is "child").
+  wine explorer /desktop=Dereziz,1024x640 "$2" &
+  # Ready when two screenshots half a second apart are the same and the
+  # screen is no longer one plain colour.
+  prev=""
   for _ in $(seq 1 120); do
-    n=$(xwininfo -root -tree 2>/dev/null | grep -c "\"child\"" || true)
-    [ "$n" -ge 4 ] && break
     sleep 0.5
+    import -window root "$3" 2>/dev/null || continue
+    colours=$(convert "$3" -format %k info: 2>/dev/null || echo 1)
+    sum=$(md5sum < "$3")
+    [ "$colours" -gt 50 ] && [ "$sum" = "$prev" ] && break
+    prev="$sum"
   done
-  # Let the first paint finish before taking the picture.
-  sleep 1
-  import -window root "$3"
   wineserver -k
-  wait $pid 2>/dev/null || true
+  wait 2>/dev/null || true
 ' _ "$base" "$exe" "$shot"
 echo "screenshot of the running program: $shot"
