@@ -832,6 +832,27 @@ void DerezizTest::Wheel(HWND hwnd, int delta) {
   Send(hwnd, WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(short(delta))), pos);
 }
 
+void DerezizTest::Mouse(DWORD flags, int x, int y) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+  in.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+  in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+  if (SendInput(1, &in, sizeof in) != 1) ADD_FAILURE() << "SendInput failed: " << GetLastError();
+}
+
+bool DerezizTest::WaitForMoveSize(HWND hwnd, bool moving) {
+  DWORD thread = GetWindowThreadProcessId(hwnd, nullptr);
+  return Wait(
+      [&] {
+        GUITHREADINFO gi{};
+        gi.cbSize = sizeof gi;
+        bool in = GetGUIThreadInfo(thread, &gi) && (gi.flags & GUI_INMOVESIZE) != 0;
+        return in == moving;
+      },
+      moving ? "a drag of the window to begin" : "the drag of the window to end");
+}
+
 HWND DerezizTest::WaitForMenu() {
   HWND menu = nullptr;
   Wait(

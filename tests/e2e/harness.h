@@ -191,8 +191,8 @@ class DerezizTest : public ::testing::Test {
   // Waits for the process to end by itself (after an end-of-session, ...).
   bool WaitForExit(DWORD timeoutMs = kDefaultTimeoutMs);
   DWORD ExitCode() const;
-  // Fails when the program crashed or does not answer; returns "" when alive
-  // and the reason otherwise.
+  // "" while the program runs and answers a message within answerMs;
+  // otherwise why not (ended with its exit code, or hung).
   std::string Health(DWORD answerMs = 5000) const;
   bool ExpectAlive();
 
@@ -209,7 +209,7 @@ class DerezizTest : public ::testing::Test {
   // any help from the program.
   HWND MemoAt(int x, int y) const;
   HWND WaitForMemoAt(int x, int y);
-  // Remembers the memos there are now, so that NewMemo() can find the next one.
+  // Remembers the memos there are now, so that WaitForNewMemo() can find the next one.
   void SnapshotMemos();
   // Waits for a memo window that was not there at the last snapshot, and
   // for its creation to be over.
@@ -241,8 +241,15 @@ class DerezizTest : public ::testing::Test {
   void Tray(UINT mouseMessage);
   void Key(HWND hwnd, UINT vk);  // WM_KEYDOWN + WM_KEYUP, sent
   void Wheel(HWND hwnd, int delta);  // WM_MOUSEWHEEL, sent
-  // Opens a popup menu that the program shows (e.g. after a right click) and
-  // waits for it; then drives it with keys.
+  // Real mouse input at a screen point (SendInput): flags 0 only moves,
+  // MOUSEEVENTF_LEFTDOWN / LEFTUP / RIGHTDOWN ... press and release there.
+  void Mouse(DWORD flags, int x, int y);
+  // Waits until the window's thread is (or is no longer) in a move or size
+  // loop, i.e. until a drag has begun (or ended).
+  bool WaitForMoveSize(HWND hwnd, bool moving);
+  // Waits for a popup menu of the program (after a right click, a tray
+  // callback) and drives it with keys, as a user would: Down from nothing
+  // selects the first item, Up the last, Right opens a submenu.
   HWND WaitForMenu();
   void MenuKeys(HWND menu, const std::vector<UINT>& keys);
 
@@ -262,10 +269,10 @@ class DerezizTest : public ::testing::Test {
 
   // --- screenshots ---
   std::wstring SaveScreenshot(const std::string& name);
-
-  std::string testName_;
+  const std::string& testName() const { return testName_; }
 
  private:
+  std::string testName_;
   void KillProgram();
   std::wstring base_;
   PROCESS_INFORMATION pi_{};
@@ -290,7 +297,7 @@ constexpr UINT kTrayIcon = 40002;
 
 }  // namespace e2e
 
-// Stop the test when a harness step already failed.
+// Ends the test (returns) when a harness step already reported a failure.
 #define E2E_ASSERT(expr) \
   do {                    \
     if (!(expr)) return;  \

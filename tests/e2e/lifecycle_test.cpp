@@ -436,30 +436,14 @@ TEST_F(Lifecycle, DraggingAMemoMovesIt) {
   ASSERT_TRUE(Start(1));
   HWND m = MemoAt(200, 200);
   ASSERT_NE(m, nullptr);
-  // A real press, move and release of the mouse: the memo turns the press
-  // into a caption drag.
-  auto input = [](DWORD flags, int x, int y) {
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dx = x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-    in.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-    in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-    SendInput(1, &in, sizeof in);
-  };
-  // As a user does: move only once the drag has begun, release after the
-  // memo followed.
-  DWORD thread = GetWindowThreadProcessId(m, nullptr);
-  auto moving = [&] {
-    GUITHREADINFO gi{};
-    gi.cbSize = sizeof gi;
-    return GetGUIThreadInfo(thread, &gi) && (gi.flags & GUI_INMOVESIZE) != 0;
-  };
-  input(0, 250, 250);
-  input(MOUSEEVENTF_LEFTDOWN, 250, 250);
-  ASSERT_TRUE(Wait(moving, "the press on the memo to start a move"));
-  for (int step = 1; step <= 10; ++step) input(0, 250 + step * 15, 250 + step * 8);
-  input(MOUSEEVENTF_LEFTUP, 400, 330);
-  ASSERT_TRUE(Wait([&] { return !moving(); }, "the move to end at the release"));
+  // A real press, move and release of the mouse, as a user does: move only
+  // once the drag has begun. The memo turns the press into a caption drag.
+  Mouse(0, 250, 250);
+  Mouse(MOUSEEVENTF_LEFTDOWN, 250, 250);
+  ASSERT_TRUE(WaitForMoveSize(m, true));
+  for (int step = 1; step <= 10; ++step) Mouse(0, 250 + step * 15, 250 + step * 8);
+  Mouse(MOUSEEVENTF_LEFTUP, 400, 330);
+  ASSERT_TRUE(WaitForMoveSize(m, false));
   ASSERT_TRUE(Wait([&] { return WindowRect(m).left == 350 && WindowRect(m).top == 280; },
                    "the memo to follow the drag to (350,280)"))
       << "the memo is at " << RectStr(WindowRect(m));
