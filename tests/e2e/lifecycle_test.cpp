@@ -127,18 +127,22 @@ TEST_F(Adding, MemoMenuAddAndTemplateStyle) {
   EXPECT_EQ(key("Text"), "");
 }
 
-// 100 memos of 20 x 20 pixels in a grid: the category is full.
-std::string FullCategory() {
+// Memos of 30 x 30 pixels in a grid below the place of new memos.
+std::string ManyMemos(int count) {
   IniText ini;
-  ini.Section("ChildWindow").Set("No", 100);
-  for (int n = 0; n < 100; ++n)
+  ini.Section("ChildWindow").Set("No", count);
+  for (int n = 0; n < count; ++n)
     AddMemoKeys(ini, n, MemoSpec{(n % 20) * 40, 400 + (n / 20) * 40, 30, 30, "m" + std::to_string(n), 0});
   return ini.bytes();
 }
 
 TEST_F(Adding, HundredMemoLimitIsReportedFromTrayAndMemoMenu) {
-  WriteCategory("data1", FullCategory());
-  ASSERT_TRUE(Start(100));
+  WriteCategory("data1", ManyMemos(99));
+  ASSERT_TRUE(Start(99));
+  // The hundredth memo is still allowed.
+  DoubleClickTray();
+  ASSERT_NE(WaitForNewMemo(), nullptr);
+  ASSERT_EQ(Memos().size(), 100u);
 
   DoubleClickTray();
   Dialog d = WaitForDialog(std::nullopt, std::wstring(L"メモが百枚を超えています。"));
@@ -149,7 +153,7 @@ TEST_F(Adding, HundredMemoLimitIsReportedFromTrayAndMemoMenu) {
   ASSERT_TRUE(Press(d, IDOK));
   EXPECT_EQ(Memos().size(), 100u);
 
-  HWND last = MemoAt(19 * 40, 400 + 4 * 40);
+  HWND last = MemoAt(18 * 40, 400 + 4 * 40);
   ASSERT_NE(last, nullptr);
   PostCommand(last, cmd::kAddMemo);
   d = WaitForDialog(std::nullopt, std::wstring(L"メモが百枚を超えています。"));
@@ -162,7 +166,9 @@ TEST_F(Adding, HundredMemoLimitIsReportedFromTrayAndMemoMenu) {
   dz::IniDocument cat = Category();
   EXPECT_EQ(Get(cat, "ChildWindow", "No"), "100");
   EXPECT_EQ(Get(cat, "ChildWindow", "100Text"), "<missing>");
-  EXPECT_EQ(Get(cat, "ChildWindow", "99Text"), "m99");
+  EXPECT_EQ(Get(cat, "ChildWindow", "98Text"), "m98");
+  EXPECT_EQ(Get(cat, "ChildWindow", "99Text"), "");
+  EXPECT_EQ(Get(cat, "ChildWindow", "99x"), "0");
 }
 
 // ---- deleting ------------------------------------------------------------------

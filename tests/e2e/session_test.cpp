@@ -214,5 +214,39 @@ TEST_F(Exiting, VersionInformationIsOwnedByTheMainWindow) {
   ASSERT_TRUE(ExpectAlive());
 }
 
+// The session may end while the program waits for an answer: it must still
+// save once, correctly, and end without a crash.
+class EndOfSessionDuring : public DerezizTest,
+                           public ::testing::WithParamInterface<int> {};
+
+TEST_P(EndOfSessionDuring, AnOpenConfirmation) {
+  const int command = GetParam();
+  WriteCategory({MemoSpec{100, 100, 100, 100, std::string("a")}, MemoSpec{300, 100, 100, 100, std::string("b")}});
+  ASSERT_TRUE(Start(2));
+  HWND m = MemoAt(300, 100);
+  ASSERT_NE(m, nullptr);
+  SetWindowPos(m, nullptr, 350, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ASSERT_TRUE(Wait([&] { return MemoAt(350, 150) == m; }, "the memo to move"));
+  PostCommand(command == cmd::kExit ? main() : m, command);
+  Dialog d = WaitForDialog(std::wstring(command == cmd::kExit ? L"終了確認" : L"確認"));
+  ASSERT_TRUE(d);
+  Send(main(), WM_QUERYENDSESSION, 0, 0);
+  Post(main(), WM_ENDSESSION, TRUE, 0);
+  ASSERT_TRUE(WaitForExit());
+  EXPECT_EQ(ExitCode(), 0u) << "the program did not end cleanly";
+  dz::IniDocument cat = Category();
+  EXPECT_EQ(Get(cat, "ChildWindow", "No"), "2") << "no memo may be deleted by an unanswered question";
+  EXPECT_EQ(Get(cat, "ChildWindow", "1x"), "350");
+  EXPECT_EQ(Get(cat, "ChildWindow", "1Text"), "b");
+  EXPECT_EQ(Get(cat, "ChildWindow", "0Text"), "a");
+}
+
+std::string CommandName(const ::testing::TestParamInfo<int>& i) {
+  return i.param == cmd::kExit ? "ExitConfirmation" : "DeleteConfirmation";
+}
+
+INSTANTIATE_TEST_SUITE_P(Exiting, EndOfSessionDuring, ::testing::Values(cmd::kExit, cmd::kDeleteMemo),
+                         CommandName);
+
 }  // namespace
 }  // namespace e2e
