@@ -219,5 +219,42 @@ TEST_F(Painting, TextOutsideTheWindowIsCut) {
   EXPECT_EQ(changed, 0) << "pixels outside the memo window " << RectStr(win) << " changed";
 }
 
+// The minute clock repaints every memo at the minute boundary, so a live
+// expression over the time moves on by itself. Takes up to a minute.
+TEST_F(Painting, MinuteClockMovesLiveExpressionsAtTheBoundary) {
+  // Not right before a boundary: the program must start within the minute.
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  if (t.wSecond >= 50)
+    ASSERT_TRUE(WaitFor([&] { GetLocalTime(&t); return t.wSecond < 50; }, 15000, "the next minute"));
+  // The value one minute from now.
+  FILETIME ft;
+  SystemTimeToFileTime(&t, &ft);
+  ULARGE_INTEGER u{{ft.dwLowDateTime, ft.dwHighDateTime}};
+  u.QuadPart += 60ull * 10000000ull;
+  ft = FILETIME{u.LowPart, u.HighPart};
+  SYSTEMTIME next;
+  FileTimeToSystemTime(&ft, &next);
+  const std::string nextValue = std::to_string(next.wHour * 60 + next.wMinute);
+
+  WriteCategory({Solid(100, 100, 200, 40, 16777215, "^%h*60+%i^"), Solid(400, 100, 200, 40, 16777215, nextValue)});
+  ASSERT_TRUE(Start(2));
+  HWND expr = MemoAt(100, 100), want = MemoAt(400, 100);
+  ASSERT_TRUE(expr && want);
+  Image a, b;
+  ASSERT_TRUE(Wait([&] { return (a = CaptureClient(expr)).Count(kBlack, kInk) > 10; }, "the expression's value"));
+  ASSERT_TRUE(Wait([&] { return (b = CaptureClient(want)).Count(kBlack, kInk) > 10; }, "the next minute's value"));
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  ASSERT_EQ(now.wMinute, t.wMinute) << "the test itself was too slow to start";
+  EXPECT_FALSE(a.SameAs(b)) << "the expression shows the next minute already";
+
+  ASSERT_TRUE(Wait([&] { return CaptureClient(expr).SameAs(b); }, "the expression to show " + nextValue, 75000));
+  // It moved at the boundary, not long after it.
+  GetLocalTime(&now);
+  EXPECT_EQ(now.wMinute, next.wMinute) << "the repaint came more than a minute late";
+  EXPECT_LE(now.wSecond, 5) << "the repaint came " << now.wSecond << " s after the boundary";
+}
+
 }  // namespace
 }  // namespace e2e
