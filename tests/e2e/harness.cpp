@@ -476,6 +476,15 @@ bool WaitFor(const std::function<bool()>& cond, DWORD timeoutMs, const std::stri
   }
 }
 
+bool Within(const std::function<bool()>& cond, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  while (!cond()) {
+    if (GetTickCount() - start >= timeoutMs) return cond();
+    Sleep(10);  // poll interval
+  }
+  return true;
+}
+
 // ---- the desktop -----------------------------------------------------------
 
 bool UseTestDesktop() {

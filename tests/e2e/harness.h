@@ -145,6 +145,9 @@ constexpr DWORD kDefaultTimeoutMs = 10000;
 bool WaitFor(const std::function<bool()>& cond, DWORD timeoutMs, const std::string& what,
              const std::function<std::string()>& alive = nullptr);
 
+// Like WaitFor, but records nothing: for probing whether something happens.
+bool Within(const std::function<bool()>& cond, DWORD timeoutMs);
+
 // ---- the desktop -----------------------------------------------------------
 // The driver and every program it starts run on their own desktop,
 // kTestDesktop. Under Wine it is a virtual desktop when the prefix says so

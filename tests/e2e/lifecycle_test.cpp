@@ -447,16 +447,28 @@ TEST_F(Lifecycle, DraggingAMemoMovesIt) {
   Mouse(0, 250, 250);
   Mouse(MOUSEEVENTF_LEFTDOWN, 250, 250);
   ASSERT_TRUE(WaitForMoveSize(m, true));
-  for (int step = 1; step <= 10; ++step) Mouse(0, 250 + step * 15, 250 + step * 8);
-  Mouse(MOUSEEVENTF_LEFTUP, 400, 330);
+  // Nudge until the memo follows: from then on it keeps its distance to the
+  // pointer. (The system's move loop takes its starting point a moment after
+  // it begins; a move before that is not part of the drag.)
+  int x = 250;
+  while (WindowRect(m).left == 200 && x < 280) {
+    Mouse(0, ++x, 250);
+    Within([&] { return WindowRect(m).left != 200; }, 200);
+  }
+  const RECT start = WindowRect(m);
+  ASSERT_NE(start.left, 200) << "the memo does not follow the pointer";
+  const int dx = x - start.left, dy = 250 - start.top;
+  for (int step = 1; step <= 10; ++step) Mouse(0, x + step * 15, 250 + step * 8);
+  Mouse(MOUSEEVENTF_LEFTUP, x + 150, 330);
   ASSERT_TRUE(WaitForMoveSize(m, false));
-  ASSERT_TRUE(Wait([&] { return WindowRect(m).left == 350 && WindowRect(m).top == 280; },
-                   "the memo to follow the drag to (350,280)"))
+  const int wantX = x + 150 - dx, wantY = 330 - dy;
+  ASSERT_TRUE(Wait([&] { return WindowRect(m).left == wantX && WindowRect(m).top == wantY; },
+                   "the memo to follow the drag to (" + std::to_string(wantX) + "," + std::to_string(wantY) + ")"))
       << "the memo is at " << RectStr(WindowRect(m));
   ASSERT_TRUE(Exit());
   dz::IniDocument cat = Category();
-  EXPECT_EQ(Get(cat, "ChildWindow", "0x"), "350");
-  EXPECT_EQ(Get(cat, "ChildWindow", "0y"), "280");
+  EXPECT_EQ(Get(cat, "ChildWindow", "0x"), std::to_string(wantX));
+  EXPECT_EQ(Get(cat, "ChildWindow", "0y"), std::to_string(wantY));
 }
 
 }  // namespace
