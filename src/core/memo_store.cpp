@@ -42,6 +42,32 @@ int32_t MemoInt(SettingsFile& cat, int n, const char* prop, int32_t def) {
   return cat.ReadInt(kSecMemos, MemoKey(n, prop), def);
 }
 
+// True when s, after blanks and one sign, starts with a digit.
+bool HasNumber(std::string_view s) {
+  size_t i = 0;
+  while (i < s.size() && (s[i] == ' ' || (s[i] >= '\t' && s[i] <= '\r'))) ++i;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+  return i < s.size() && s[i] >= '0' && s[i] <= '9';
+}
+
+// Memos 0, 1, ... that still have their placement or text in the file.
+int CountStoredMemos(SettingsFile& cat) {
+  int n = 0;
+  while (n < kMaxMemos && (cat.Get(kSecMemos, MemoKey(n, "Text")) || cat.Get(kSecMemos, MemoKey(n, "x")))) ++n;
+  return n;
+}
+
+// The memo count. A hand-edited count that is no number or negative would
+// hide the stored memos and let the next new memo overwrite memo 0, so the
+// memos the file holds are counted instead.
+int MemoCount(SettingsFile& cat) {
+  const std::optional<std::string> no = cat.Get(kSecMemos, "No");
+  if (!no) return 0;
+  const int32_t count = ParseInt(*no);
+  if (count < 0 || !HasNumber(*no)) return CountStoredMemos(cat);
+  return std::min<int32_t>(count, kMaxMemos);
+}
+
 }  // namespace
 
 FontSpec ReadFont(SettingsFile& cat, int n) {
@@ -80,7 +106,7 @@ LoadedTable LoadTable(SettingsFile& cat, std::string_view defaultUrl) {
   for (int k = 0; k < kMaxMemos; ++k) t.hOffset[k] = cat.ReadInt(kSecHOffset, OffsetKey(k), 0);
   for (int k = 0; k < kCustomColors; ++k)
     t.custColors[k] = static_cast<uint32_t>(cat.ReadInt(kSecMemos, "CustColor" + std::to_string(k), 0));
-  t.count = std::clamp<int32_t>(cat.ReadInt(kSecMemos, "No", 0), 0, kMaxMemos);
+  t.count = MemoCount(cat);
   t.memos.resize(static_cast<size_t>(t.count));
   for (int n = 0; n < t.count; ++n) {
     LoadedMemo& m = t.memos[static_cast<size_t>(n)];

@@ -225,8 +225,9 @@ TEST_F(Painting, MinuteClockMovesLiveExpressionsAtTheBoundary) {
   // Not right before a boundary: the program must start within the minute.
   SYSTEMTIME t;
   GetLocalTime(&t);
-  if (t.wSecond >= 50)
+  if (t.wSecond >= 50) {
     ASSERT_TRUE(WaitFor([&] { GetLocalTime(&t); return t.wSecond < 50; }, 15000, "the next minute"));
+  }
   // The value one minute from now.
   FILETIME ft;
   SystemTimeToFileTime(&t, &ft);

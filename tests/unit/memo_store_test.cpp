@@ -67,14 +67,28 @@ TEST_F(MemoStoreTest, TemplateKeysAreCopied) {
 }
 
 TEST_F(MemoStoreTest, LoadTableClampsTheCount) {
-  const char* counts[] = {"-5", "101", "abc", "100", "2"};
-  const int expected[] = {0, 100, 0, 100, 2};
-  for (int i = 0; i < 5; ++i) {
+  const char* counts[] = {"-5", "101", "abc", "100", "2", "", " +3x"};
+  const int expected[] = {0, 100, 0, 100, 2, 0, 3};
+  for (int i = 0; i < 7; ++i) {
     fs.Put("data/data1.dat", std::string("[ChildWindow]\r\nNo=") + counts[i] + "\r\n");
     LoadedTable t = LoadTable(cat, kDefaultHomePage);
     EXPECT_EQ(t.count, expected[i]) << counts[i];
     EXPECT_EQ(t.memos.size(), static_cast<size_t>(expected[i]));
   }
+}
+
+// An unreadable count must not hide memos that the file holds: the next new
+// memo would be written over memo 0.
+TEST_F(MemoStoreTest, LoadTableCountsStoredMemosWhenTheCountIsUnreadable) {
+  const std::string memos = "0x=1\r\n0Text=a\r\n1Text=b\r\n2x=3\r\n4x=9\r\n5WindowLebel=1\r\n";
+  for (const char* no : {"-3", "abc", "", "-"}) {
+    fs.Put("data/data1.dat", std::string("[ChildWindow]\r\nNo=") + no + "\r\n" + memos);
+    EXPECT_EQ(LoadTable(cat, kDefaultHomePage).count, 3) << no;  // 0..2; memo 3 is missing
+  }
+  fs.Put("data/data1.dat", "[ChildWindow]\r\n" + memos);
+  EXPECT_EQ(LoadTable(cat, kDefaultHomePage).count, 0) << "no count at all is an empty category";
+  fs.Put("data/data1.dat", "[ChildWindow]\r\nNo=0\r\n" + memos);
+  EXPECT_EQ(LoadTable(cat, kDefaultHomePage).count, 0) << "a real 0 is kept";
 }
 
 TEST_F(MemoStoreTest, LoadTableReadsValuesAndDefaults) {
