@@ -55,8 +55,8 @@ struct MemoSpec {
   std::optional<long long> fontColor;
   std::optional<int> fontHeight;
 };
-// Writes the per-memo keys of spec as memo n.
-void AddMemoKeys(IniText& ini, int n, const MemoSpec& spec);
+// Writes the per-memo keys of m as memo n.
+void AddMemoKeys(IniText& ini, int n, const MemoSpec& m);
 // A whole category file: section "ChildWindow" with "No" = memos.size() and
 // the memos' keys.
 std::string CategoryFile(const std::vector<MemoSpec>& memos);
