@@ -236,6 +236,9 @@ void OpenEditor(HWND memo) {
   // Plain text only: pasted formatting would be lost at commit anyway.
   SendMessageW(editor, EM_SETTEXTMODE, TM_PLAINTEXT, 0);
   SendMessageW(editor, EM_EXLIMITTEXT, 0, kMaxTextChars);
+  // The memo's own font: the control's default face has no Japanese glyphs
+  // on systems without font linking, and the text keeps its size and face.
+  if (HFONT font = Memos().font[n]) SendMessageW(editor, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   g_editor.opened = CategoryFile().Read(kSecMemos, MemoKey(n, "Text"), "", kMaxTextChars);
   SetWindowTextW(editor, Widen(DecodeText(g_editor.opened)).c_str());
   SendMessageW(editor, EM_SETMODIFY, FALSE, 0);

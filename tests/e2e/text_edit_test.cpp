@@ -251,5 +251,38 @@ TEST_F(TextEdit, TypingStopsAtTheStoredLimitInBytes) {
   EXPECT_TRUE(NoDialogs("after the commit")) << "nothing was cut";
 }
 
+// The editor shows the text in the memo's own font: Japanese text at the
+// size the memo paints it, not the control's small default face.
+TEST_F(TextEdit, EditorUsesTheMemoFont) {
+  MemoSpec m;
+  m.x = 200, m.y = 200, m.w = 300, m.h = 120;
+  m.text = Sjis(L"日本語");
+  m.back = "1";
+  m.color1 = 0xFFFFFF;
+  m.fontColor = 0;
+  m.fontHeight = 48;
+  WriteCategory({m});
+  ASSERT_TRUE(Start(1));
+  HWND memo = MemoAt(200, 200);
+  ASSERT_NE(memo, nullptr);
+  RECT painted{};
+  ASSERT_TRUE(Wait([&] {
+    painted = CaptureClient(memo).BoundingBoxNot(RGB(255, 255, 255), 80);
+    return painted.bottom - painted.top > 20;
+  }, "the memo's text to be painted"));
+
+  HWND editor = Open(memo);
+  ASSERT_NE(editor, nullptr);
+  RECT shown{};
+  const int paintedHeight = painted.bottom - painted.top;
+  EXPECT_TRUE(Wait([&] {
+    shown = CaptureClient(memo).BoundingBoxNot(RGB(255, 255, 255), 80);
+    return shown.bottom - shown.top >= paintedHeight * 8 / 10;
+  }, "the editor's text at the memo's size"))
+      << "ink " << shown.bottom - shown.top << " px high in the editor, " << paintedHeight << " px painted";
+  Post(editor, WM_LBUTTONDBLCLK);
+  ASSERT_TRUE(WaitEditorGone(editor));
+}
+
 }  // namespace
 }  // namespace e2e
