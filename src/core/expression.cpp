@@ -11,6 +11,7 @@
 
 #include "core/display_text.h"
 #include "core/expression.h"
+#include "core/number.h"
 #include "core/sjis.h"
 
 namespace dz {
@@ -59,18 +60,6 @@ int32_t Apply(char op, uint32_t a, uint32_t b) {
       return x / y;
     }
   }
-}
-
-// W read as a number: blanks, one optional sign, digits; no digits give 0.
-int32_t ReadNumber(std::string_view s) {
-  size_t i = 0;
-  while (i < s.size() && (s[i] == ' ' || (s[i] >= '\t' && s[i] <= '\r'))) ++i;
-  bool negative = false;
-  if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-  size_t start = i;
-  while (i < s.size() && IsDigit(s[i])) ++i;
-  uint32_t v = RunValue(s.data() + start, s.data() + i);
-  return static_cast<int32_t>(negative ? 0u - v : v);
 }
 
 }  // namespace
@@ -147,7 +136,7 @@ namespace {
 int32_t EvaluateFlat(std::string& w) {
   RewritePass(w, '*', '/');
   RewritePass(w, '+', '-');
-  return ReadNumber(w);
+  return ParseInt(w);
 }
 
 int32_t VariableValue(char name, const ClockFields& clock) {
