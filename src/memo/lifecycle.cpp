@@ -24,9 +24,13 @@ int SnapshotWindows(HWND (&out)[kMaxMemos]) {
 }
 }  // namespace
 
-HWND CreateMemoWindow(const Placement& place, int style) {
-  return CreateWindowExW(WS_EX_TOOLWINDOW, kMemoClass, L"child", style == 1 ? kFramedStyle : kFramelessStyle,
-                         place.x, place.y, place.w, place.h, nullptr, nullptr, TheApp().inst, nullptr);
+HWND CreateMemoWindow(const Placement& place, int style, int windowLevel) {
+  HWND w = CreateWindowExW(WS_EX_TOOLWINDOW, kMemoClass, L"child", style == 1 ? kFramedStyle : kFramelessStyle,
+                           place.x, place.y, place.w, place.h, nullptr, nullptr, TheApp().inst, nullptr);
+  if (!w) return nullptr;
+  if (windowLevel == 0) SetWindowPos(w, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  DragAcceptFiles(w, TRUE);
+  return w;
 }
 
 HFONT CreateMemoFont(const FontSpec& font) {
@@ -43,10 +47,8 @@ HWND CreateMemo(std::string_view escapedText) {
   NewMemo nm = ApplyTemplate(CategoryFile(), n, escapedText);
   ReplaceMemoFont(n, CreateMemoFont(nm.font));
   m.browser[n] = nullptr;
-  HWND w = CreateMemoWindow(nm.place, nm.style);
+  HWND w = CreateMemoWindow(nm.place, nm.style, nm.windowLevel);
   m.wnd[n] = w;
-  if (nm.windowLevel == 0) SetWindowPos(w, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  DragAcceptFiles(w, TRUE);
   m.count = n + 1;
   return w;
 }

@@ -22,8 +22,9 @@ HWND CreateMemo(std::string_view escapedText);
 // Removes the memo of window w (no confirmation), renumbers the later memos
 // and destroys w.
 void DeleteMemo(HWND w);
-// A visible memo window; style 1 = sizing frame, anything else no frame.
-HWND CreateMemoWindow(const Placement& place, int style);
+// A visible memo window that accepts dropped files; style 1 = sizing
+// frame, anything else no frame; window level 0 = always on top.
+HWND CreateMemoWindow(const Placement& place, int style, int windowLevel);
 // The font of a memo as built from its font keys (Shift_JIS character set).
 HFONT CreateMemoFont(const FontSpec& font);
 // InvalidateRect of every memo window.

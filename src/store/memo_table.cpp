@@ -54,14 +54,12 @@ void LoadMemoTable() {
   for (int n = 0; n < t.count; ++n) {
     const LoadedMemo& lm = t.memos[static_cast<size_t>(n)];
     ReplaceMemoFont(n, CreateMemoFont(lm.font));
-    HWND w = CreateMemoWindow(lm.place, lm.style);
+    HWND w = CreateMemoWindow(lm.place, lm.style, lm.windowLevel);
     m.wnd[n] = w;
     if (lm.brows == 1) {
       m.browser[n] = CreateBrowserHost(w, lm.broUrl);
       if (m.browser[n]) InvalidateRect(w, nullptr, FALSE);
     }
-    if (lm.windowLevel == 0) SetWindowPos(w, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    DragAcceptFiles(w, TRUE);
   }
   TheApp().memosLoaded = true;
 }

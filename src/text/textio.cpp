@@ -30,6 +30,17 @@ void Tell(const char* utf8) { MessageBoxJ(TheApp().main, utf8, nullptr, MB_OK); 
 
 std::string StoredText(int n) { return CategoryFile().Read(kSecMemos, MemoKey(n, "Text"), "", kMaxTextChars); }
 
+// Stores the combined text of memo n and repaints it, or says the text is
+// too large (no value) and changes nothing.
+void StoreCombinedText(HWND memo, int n, const std::optional<std::string>& stored, const char* tooLarge) {
+  if (!stored) {
+    Tell(tooLarge);
+    return;
+  }
+  CategoryFile().Write(kSecMemos, MemoKey(n, "Text"), *stored);
+  InvalidateRect(memo, nullptr, TRUE);
+}
+
 // The text of a file as Shift_JIS bytes, up to its first zero byte; only
 // as much as the size checks need is read. nullopt when the file cannot be
 // opened or read (missing, a folder, locked by another program).
@@ -129,13 +140,7 @@ void OnInsertFile(HWND memo, bool atStart) {
   // Memos may have been deleted and renumbered while the dialog was open.
   int n = MemoNumberFromWindow(memo);
   if (n < 0) return;
-  std::optional<std::string> stored = InsertFileText(StoredText(n), *text, atStart);
-  if (!stored) {
-    Tell(kFileTooLarge);
-    return;
-  }
-  CategoryFile().Write(kSecMemos, MemoKey(n, "Text"), *stored);
-  InvalidateRect(memo, nullptr, TRUE);
+  StoreCombinedText(memo, n, InsertFileText(StoredText(n), *text, atStart), kFileTooLarge);
 }
 
 void OnSaveMemoText(HWND memo) {
@@ -179,13 +184,7 @@ void OnInsertClipboardText(HWND memo, bool atStart) {
   if (n < 0) return;
   std::optional<std::string> clip = GetClipboardText();
   if (!clip) return;
-  std::optional<std::string> stored = InsertClipboardText(StoredText(n), *clip, atStart);
-  if (!stored) {
-    Tell(kClipboardTooLarge);
-    return;
-  }
-  CategoryFile().Write(kSecMemos, MemoKey(n, "Text"), *stored);
-  InvalidateRect(memo, nullptr, TRUE);
+  StoreCombinedText(memo, n, InsertClipboardText(StoredText(n), *clip, atStart), kClipboardTooLarge);
 }
 
 void OnDropFiles(HWND memo, HDROP drop) {
