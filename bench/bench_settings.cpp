@@ -63,25 +63,20 @@ void BM_RenumberAfterDeletingFirst(benchmark::State& state) {
     t.fs.ReplaceAtomically(t.path, full);
     dz::SettingsFile cat(t.fs, t.path);
     state.ResumeTiming();
-    benchmark::DoNotOptimize(dz::RenumberAfterDelete(cat, 0, 100, dz::kDefaultHomePage));
+    benchmark::DoNotOptimize(dz::RenumberAfterDelete(cat, 0, 100));
   }
 }
 BENCHMARK(BM_RenumberAfterDeletingFirst)->Arg(100)->Arg(8191)->Unit(benchmark::kMillisecond);
 
 void BM_SaveTable(benchmark::State& state) {
   TempCategory t(100);
-  int32_t v[100] = {}, h[100] = {};
-  uint32_t colors[16] = {};
   dz::TableSnapshot snap;
   snap.count = 100;
-  snap.vOffset = v;
-  snap.hOffset = h;
-  snap.custColors = colors;
   snap.places.resize(100);
   dz::SettingsFile cat(t.fs, t.path);
   int i = 0;
   for (auto _ : state) {
-    v[0] = ++i;  // something changed, so the file is written each time
+    snap.vOffset[0] = ++i;  // something changed, so the file is written each time
     benchmark::DoNotOptimize(dz::SaveTable(cat, snap));
   }
 }

@@ -7,17 +7,4 @@ App& TheApp() {
   return app;
 }
 
-ClockFields ClockNow() {
-  const SYSTEMTIME& t = TheApp().clock;
-  ClockFields f;
-  f.year = t.wYear;
-  f.month = t.wMonth;
-  f.day = t.wDay;
-  f.hour = t.wHour;
-  f.minute = t.wMinute;
-  return f;
-}
-
-void RefreshClock() { GetLocalTime(&TheApp().clock); }
-
 }  // namespace dz

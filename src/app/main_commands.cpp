@@ -1,11 +1,14 @@
 #include "app/main_commands.h"
 
-#include "app/app.h"
+#include <shellapi.h>
+
+#include "app/memo_proc.h"
 #include "core/limits.h"
+#include "memo/memo_table.h"
 #include "memo/memo_window.h"
 #include "res/resource.h"
-#include "store/memo_table.h"
-#include "store/settings_access.h"
+#include "win/message.h"
+#include "win/process.h"
 
 namespace dz {
 
@@ -13,14 +16,14 @@ namespace {
 
 void OnAddMemo(HWND main) {
   if (Memos().count >= kMaxMemos) {
-    MessageBoxJ(main, "メモが百枚を超えています。", nullptr, MB_OK);
+    MessageBoxJ(main, kTooManyMemos, nullptr, MB_OK);
     return;
   }
   CreateMemo("");
 }
 
 void OnAbout(HWND main) {
-  HICON icon = static_cast<HICON>(LoadImageW(TheApp().inst, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 32, 32, 0));
+  HICON icon = static_cast<HICON>(LoadImageW(TheProcess().inst, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 32, 32, 0));
   ShellAboutW(main, L"Dereziz#Dereziz/ver.1.00", L"Dereziz: sticky notes on the desktop.", icon);
   if (icon) DestroyIcon(icon);
 }

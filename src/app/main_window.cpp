@@ -2,14 +2,18 @@
 
 #include "app/app.h"
 #include "app/main_commands.h"
+#include "app/memo_proc.h"
 #include "app/minute_clock.h"
 #include "app/tray.h"
+#include "browser/browser.h"
 #include "category/category.h"
 #include "core/keys.h"
-#include "memo/memo_window.h"
 #include "res/resource.h"
-#include "store/memo_table.h"
 #include "store/settings_access.h"
+#include "text/edit.h"
+#include "win/process.h"
+#include "win/text.h"
+#include "win/message.h"
 
 namespace dz {
 
@@ -18,45 +22,30 @@ namespace {
 constexpr int kTrayCategorySubmenuPos = 4;
 UINT g_taskbarCreated = 0;  // sent when the shell (and its tray) restarts
 
-void LoadLibraries() {
-  App& app = TheApp();
-  // Either library may be missing: edit mode or the built-in browser then
-  // does nothing, and the rest of the program runs as usual.
-  app.richEdit = LoadLibraryW(L"RICHED32.dll");
-  app.atl = LoadLibraryW(L"atl.dll");
-  if (!app.atl) return;
-  using InitFn = BOOL(WINAPI*)();
-  auto init = reinterpret_cast<InitFn>(reinterpret_cast<void*>(GetProcAddress(app.atl, "AtlAxWinInit")));
-  app.atlAxGetControl =
-      reinterpret_cast<AtlAxGetControlFn>(reinterpret_cast<void*>(GetProcAddress(app.atl, "AtlAxGetControl")));
-  if (init) init();
-}
-
 void LoadMenus() {
   App& app = TheApp();
-  app.trayBar = LoadMenuW(app.inst, MAKEINTRESOURCEW(IDM_TRAY));
+  const HINSTANCE inst = TheProcess().inst;
+  app.trayBar = LoadMenuW(inst, MAKEINTRESOURCEW(IDM_TRAY));
   app.trayMenu = GetSubMenu(app.trayBar, 0);
-  app.childBar = LoadMenuW(app.inst, MAKEINTRESOURCEW(IDM_CHILD));
+  app.childBar = LoadMenuW(inst, MAKEINTRESOURCEW(IDM_CHILD));
   app.childMenu = GetSubMenu(app.childBar, 0);
-  app.browsBar = LoadMenuW(app.inst, MAKEINTRESOURCEW(IDM_BROWS));
+  app.browsBar = LoadMenuW(inst, MAKEINTRESOURCEW(IDM_BROWS));
   app.browsMenu = GetSubMenu(app.browsBar, 0);
 }
 
 // Returns false when start-up must be abandoned.
 bool OnMainCreate(HWND hwnd) {
-  App& app = TheApp();
-  app.main = hwnd;
+  TheProcess().main = hwnd;
   wchar_t dir[MAX_PATH] = {};
   DWORD len = GetCurrentDirectoryW(MAX_PATH, dir);
   SetBaseDirectory(NarrowUtf8(std::wstring_view(dir, len < MAX_PATH ? len : 0)));
   SetCurrentCategory(AppFile().Read(kSecCategory, "NowCagoteri", kDefaultCategory, 259));
   RefreshClock();
   StartMinuteClock(hwnd);
-  LoadLibraries();
+  LoadEditorLibraries();
+  LoadBrowserLibrary();
   LoadMenus();
-  if (!RegisterMemoClass(app.inst)) return false;
-  app.captionFont =
-      CreateFontW(14, 0, 0, 0, 0, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0, Widen(kDefaultFace).c_str());
+  if (!RegisterMemoClass(TheProcess().inst)) return false;
   AddTrayIcon(hwnd);
   LoadMemoTable();
   return true;
@@ -72,8 +61,7 @@ void OnMainDestroy(HWND hwnd) {
   App& app = TheApp();
   StopMinuteClock(hwnd);
   // Placements are read from the windows, so this comes before they go.
-  // Nothing was loaded when start-up was abandoned: then nothing is saved.
-  if (app.memosLoaded) SaveMemoTable();
+  SaveMemoTable();
   RemoveTrayIcon();
   DestroyAllMemos();
   // Destroying a menu bar destroys its popups with it.
@@ -81,12 +69,8 @@ void OnMainDestroy(HWND hwnd) {
   if (app.trayBar) DestroyMenu(app.trayBar);
   if (app.browsBar) DestroyMenu(app.browsBar);
   app.childBar = app.childMenu = app.trayBar = app.trayMenu = app.browsBar = app.browsMenu = nullptr;
-  if (app.captionFont) DeleteObject(app.captionFont);
-  app.captionFont = nullptr;
-  if (app.richEdit) FreeLibrary(app.richEdit);
-  if (app.atl) FreeLibrary(app.atl);
-  app.richEdit = app.atl = nullptr;
-  app.atlAxGetControl = nullptr;
+  FreeEditorLibraries();
+  FreeBrowserLibrary();
   PostQuitMessage(0);
 }
 

@@ -5,6 +5,7 @@
 #include "app/app.h"
 #include "memo/memo_window.h"
 #include "res/resource.h"
+#include "win/process.h"
 
 namespace dz {
 
@@ -19,7 +20,7 @@ void OnMainTimer(HWND main, UINT_PTR id) {
   App& app = TheApp();
   if (id == IDT_ALIGN) {
     if (!app.minuteClock.counting()) RefreshClock();
-    if (app.minuteClock.OnAlignTick(app.clock.wSecond) != MinuteClock::Action::Repaint) return;
+    if (app.minuteClock.OnAlignTick(TheProcess().clock.wSecond) != MinuteClock::Action::Repaint) return;
     KillTimer(main, IDT_ALIGN);
     SetTimer(main, IDT_MINUTE, 60000, nullptr);
   } else if (id != IDT_MINUTE) {

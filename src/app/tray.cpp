@@ -1,12 +1,11 @@
 #include "app/tray.h"
 
 #include <cwchar>
-#include <cstring>
 
 #include "app/app.h"
-#include "core/limits.h"
+#include "memo/memo_table.h"
 #include "res/resource.h"
-#include "store/memo_table.h"
+#include "win/process.h"
 
 namespace dz {
 
@@ -19,16 +18,15 @@ void AddTrayIcon(HWND main) {
   nid.uID = ID_TRAY_ICON;
   nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   nid.uCallbackMessage = WM_TRAY_CALLBACK;
-  nid.hIcon = LoadIconW(app.inst, MAKEINTRESOURCEW(IDI_APP));
+  nid.hIcon = LoadIconW(TheProcess().inst, MAKEINTRESOURCEW(IDI_APP));
   wcsncpy(nid.szTip, L"Dereziz", sizeof nid.szTip / sizeof nid.szTip[0] - 1);
-  app.trayAdded = Shell_NotifyIconW(NIM_ADD, &nid) != FALSE;
+  Shell_NotifyIconW(NIM_ADD, &nid);
 }
 
 void RemoveTrayIcon() {
   App& app = TheApp();
   if (!app.tray.hWnd) return;
   Shell_NotifyIconW(NIM_DELETE, &app.tray);
-  app.trayAdded = false;
 }
 
 void OnTrayCallback(HWND main, UINT mouseMsg) {
@@ -36,13 +34,10 @@ void OnTrayCallback(HWND main, UINT mouseMsg) {
   switch (mouseMsg) {
     case WM_LBUTTONDOWN: {
       // The last memo ends up in front and active.
-      HWND windows[kMaxMemos];
-      const int count = Memos().count;
-      std::memcpy(windows, Memos().wnd, sizeof windows);
-      for (int n = 0; n < count; ++n) {
-        ShowWindow(windows[n], SW_SHOW);
-        SetWindowPos(windows[n], HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-        SetForegroundWindow(windows[n]);
+      for (HWND w : MemoWindows()) {
+        ShowWindow(w, SW_SHOW);
+        SetWindowPos(w, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        SetForegroundWindow(w);
       }
       break;
     }

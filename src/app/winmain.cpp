@@ -5,16 +5,16 @@
 
 #include "app/app.h"
 #include "app/main_window.h"
+#include "win/process.h"
 
 int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR, int) {
   dz::App& app = dz::TheApp();
   Gdiplus::GdiplusStartupInput input;  // version 1, no debug callback, codecs and thread kept
   Gdiplus::GdiplusStartup(&app.gdiplusToken, &input, nullptr);
-  app.inst = inst;
+  dz::TheProcess().inst = inst;
   int exitCode = 0;
   if (dz::RegisterMainClass(inst)) {
-    app.main = dz::CreateMainWindow(inst);
-    if (app.main) {
+    if (dz::CreateMainWindow(inst)) {
       MSG msg;
       while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);

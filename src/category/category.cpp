@@ -1,6 +1,7 @@
 #include "category/category.h"
 
-// Categories are not built yet: these commands do nothing so far.
+// Adding, deleting and switching categories are not built yet: these
+// commands do nothing so far.
 namespace dz {
 void OnAddCategory(HWND) {}
 void OnDeleteCategory(HWND) {}

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "core/limits.h"
+#include "core/number.h"
 #include "core/sjis.h"
 
 namespace dz {
@@ -65,8 +66,9 @@ std::string BuildDisplayText(std::string_view stored, const ClockFields& clock) 
       const int32_t value = EvaluateExpression(stored.substr(p + 1, end - p - 1), clock);
       // The value's characters are digits and a sign, never markers, so the
       // scan resuming after its first character is the same as after all.
-      const std::string digits = std::to_string(value);
-      for (char d : digits) out.AddChar(d);
+      char digits[kIntChars];
+      const size_t len = FormatIntTo(value, digits);
+      for (size_t d = 0; d < len; ++d) out.AddChar(digits[d]);
       p = end < n ? end + 1 : n;
     } else {
       // A stretch of ordinary characters (a lone backslash or "<" among them)

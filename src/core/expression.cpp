@@ -26,24 +26,9 @@ uint32_t RunValue(const char* b, const char* e) {
   return v;
 }
 
-// "%d" into out (at least 11 bytes); returns the length.
-size_t FormatValue(int32_t v, char* out) {
-  char tmp[12];
-  size_t n = 0;
-  uint32_t u = v < 0 ? 0u - static_cast<uint32_t>(v) : static_cast<uint32_t>(v);
-  do {
-    tmp[n++] = static_cast<char>('0' + u % 10u);
-    u /= 10u;
-  } while (u != 0);
-  size_t len = 0;
-  if (v < 0) out[len++] = '-';
-  while (n > 0) out[len++] = tmp[--n];
-  return len;
-}
-
 void AppendValue(std::string& s, int32_t v) {
-  char tmp[12];
-  s.append(tmp, FormatValue(v, tmp));
+  char tmp[kIntChars];
+  s.append(tmp, FormatIntTo(v, tmp));
 }
 
 int32_t Apply(char op, uint32_t a, uint32_t b) {
@@ -98,9 +83,9 @@ void RewritePass(std::string& w, char a, char b) {
     while (ls > 0 && IsDigit(s[ls - 1])) --ls;
     size_t re = i + 1;
     while (re < n && IsDigit(s[re])) ++re;
-    char value[12];
+    char value[kIntChars];
     const size_t len =
-        FormatValue(Apply(c, RunValue(s + ls, s + o), RunValue(s + i + 1, s + re)), value);
+        FormatIntTo(Apply(c, RunValue(s + ls, s + o), RunValue(s + i + 1, s + re)), value);
     const size_t left = o - ls, right = re - i - 1;
     const bool same = len == left + 1 + right && std::memcmp(value, s + ls, left) == 0 &&
                       value[left] == c && std::memcmp(value + left + 1, s + i + 1, right) == 0;

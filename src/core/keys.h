@@ -12,6 +12,10 @@ inline constexpr const char* kDefaultCategory = "data1";
 // Default of "%dBroURL": the address the built-in browser shows when none
 // was stored. An empty page needs no network and always loads.
 inline constexpr const char* kDefaultHomePage = "about:blank";
+// Background kinds ("%dBack"); any other value is the path of a picture.
+inline constexpr int kBackSolid = 1;
+inline constexpr int kBackGradient = 2;
+inline constexpr int kBackTransparent = 3;
 // Per-memo key: decimal memo number followed by the property, e.g. "12Text".
 std::string MemoKey(int n, const char* property);
 // "No%d" of the offset sections.

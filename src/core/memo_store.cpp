@@ -42,6 +42,11 @@ int32_t MemoInt(SettingsFile& cat, int n, const char* prop, int32_t def) {
   return cat.ReadInt(kSecMemos, MemoKey(n, prop), def);
 }
 
+Placement ReadPlacement(SettingsFile& cat, int n) {
+  // The stored width is "h" and the height "l".
+  return {MemoInt(cat, n, "x", 0), MemoInt(cat, n, "y", 0), MemoInt(cat, n, "h", 100), MemoInt(cat, n, "l", 100)};
+}
+
 // True when s, after blanks and one sign, starts with a digit.
 bool HasNumber(std::string_view s) {
   size_t i = 0;
@@ -94,8 +99,7 @@ NewMemo ApplyTemplate(SettingsFile& cat, int n, std::string_view escapedText) {
   NewMemo m;
   m.font = ReadFont(cat, n);
   m.style = MemoInt(cat, n, "Style", 1);
-  m.place = {MemoInt(cat, n, "x", 0), MemoInt(cat, n, "y", 0), MemoInt(cat, n, "h", 100),
-             MemoInt(cat, n, "l", 100)};
+  m.place = ReadPlacement(cat, n);
   m.windowLevel = ParseInt(level);
   return m;
 }
@@ -111,8 +115,7 @@ LoadedTable LoadTable(SettingsFile& cat, std::string_view defaultUrl) {
   for (int n = 0; n < t.count; ++n) {
     LoadedMemo& m = t.memos[static_cast<size_t>(n)];
     m.font = ReadFont(cat, n);
-    m.place = {MemoInt(cat, n, "x", 0), MemoInt(cat, n, "y", 0), MemoInt(cat, n, "h", 100),
-               MemoInt(cat, n, "l", 100)};
+    m.place = ReadPlacement(cat, n);
     m.style = MemoInt(cat, n, "Style", 1);
     m.brows = MemoInt(cat, n, "Brows", 0);
     m.broUrl = cat.Read(kSecMemos, MemoKey(n, "BroURL"), defaultUrl);
@@ -123,24 +126,24 @@ LoadedTable LoadTable(SettingsFile& cat, std::string_view defaultUrl) {
 
 bool SaveTable(SettingsFile& cat, const TableSnapshot& t) {
   cat.BeginBatch();
-  for (int k = 0; k < kMaxMemos; ++k) cat.WriteInt(kSecVOffset, OffsetKey(k), t.vOffset ? t.vOffset[k] : 0);
-  for (int k = 0; k < kMaxMemos; ++k) cat.WriteInt(kSecHOffset, OffsetKey(k), t.hOffset ? t.hOffset[k] : 0);
+  for (int k = 0; k < kMaxMemos; ++k) cat.WriteInt(kSecVOffset, OffsetKey(k), t.vOffset[k]);
+  for (int k = 0; k < kMaxMemos; ++k) cat.WriteInt(kSecHOffset, OffsetKey(k), t.hOffset[k]);
   for (int k = 0; k < kCustomColors; ++k)
     cat.WriteInt(kSecMemos, "CustColor" + std::to_string(k),
-                 t.custColors ? static_cast<int32_t>(t.custColors[k]) : 0);
+                 static_cast<int32_t>(t.custColors[k]));
   int count = std::clamp(t.count, 0, kMaxMemos);
   cat.WriteInt(kSecMemos, "No", count);
   for (int n = 0; n < count && n < static_cast<int>(t.places.size()); ++n) {
     const Placement& p = t.places[static_cast<size_t>(n)];
     cat.WriteInt(kSecMemos, MemoKey(n, "x"), p.x);
     cat.WriteInt(kSecMemos, MemoKey(n, "y"), p.y);
-    cat.WriteInt(kSecMemos, MemoKey(n, "h"), p.w);
+    cat.WriteInt(kSecMemos, MemoKey(n, "h"), p.w);  // width in "h", height in "l"
     cat.WriteInt(kSecMemos, MemoKey(n, "l"), p.h);
   }
   return cat.EndBatch();
 }
 
-bool RenumberAfterDelete(SettingsFile& cat, int n, int count, std::string_view /*defaultUrl*/) {
+bool RenumberAfterDelete(SettingsFile& cat, int n, int count) {
   count = std::min(count, kMaxMemos);
   if (n < 0 || n >= count) return false;
   cat.BeginBatch();

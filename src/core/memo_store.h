@@ -1,11 +1,13 @@
 #pragma once
 // Bulk operations on the memo keys of a category file. Each one parses the
 // file once and replaces it at most once.
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/limits.h"
 #include "core/settings.h"
 
 namespace dz {
@@ -41,9 +43,9 @@ struct LoadedMemo {
 };
 struct LoadedTable {
   int count = 0;
-  int32_t vOffset[100] = {};
-  int32_t hOffset[100] = {};
-  uint32_t custColors[16] = {};
+  int32_t vOffset[kMaxMemos] = {};
+  int32_t hOffset[kMaxMemos] = {};
+  uint32_t custColors[kCustomColors] = {};
   std::vector<LoadedMemo> memos;
 };
 // The memo count is clamped to 0..100, so a hand-edited "No" never reaches
@@ -52,12 +54,11 @@ LoadedTable LoadTable(SettingsFile& cat, std::string_view defaultUrl);
 
 // Saving: one replacement of the category file: Xdata/Ydata No0..No99,
 // CustColor0..15, No, and per memo x, y, h, l from the window rectangles.
-// Null arrays are saved as zeros.
 struct TableSnapshot {
   int count = 0;
-  const int32_t* vOffset = nullptr;
-  const int32_t* hOffset = nullptr;
-  const uint32_t* custColors = nullptr;
+  std::array<int32_t, kMaxMemos> vOffset = {};
+  std::array<int32_t, kMaxMemos> hOffset = {};
+  std::array<uint32_t, kCustomColors> custColors = {};
   std::vector<Placement> places;
 };
 bool SaveTable(SettingsFile& cat, const TableSnapshot& t);
@@ -66,9 +67,9 @@ bool SaveTable(SettingsFile& cat, const TableSnapshot& t);
 // one and the last memo's keys are removed, as one replacement. A key that
 // memo m+1 does not have is removed from memo m, so every moved memo reads
 // exactly what it read before (a default written in its place would turn a
-// missing size into 0 x 0 or a missing text into "0"); defaultUrl therefore
-// never needs to be written. False when n is not a memo or the write failed.
-bool RenumberAfterDelete(SettingsFile& cat, int n, int count, std::string_view defaultUrl);
+// missing size into 0 x 0 or a missing text into "0"), so no default is
+// ever written. False when n is not a memo or the write failed.
+bool RenumberAfterDelete(SettingsFile& cat, int n, int count);
 
 // Font keys of memo n with their defaults.
 FontSpec ReadFont(SettingsFile& cat, int n);

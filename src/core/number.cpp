@@ -16,10 +16,23 @@ int32_t ParseInt(std::string_view s) {
   return static_cast<int32_t>(v);
 }
 
+size_t FormatIntTo(int32_t v, char (&out)[kIntChars]) {
+  char digits[kIntChars];
+  size_t n = 0;
+  uint32_t u = v < 0 ? 0u - static_cast<uint32_t>(v) : static_cast<uint32_t>(v);
+  do {
+    digits[n++] = static_cast<char>('0' + u % 10u);
+    u /= 10u;
+  } while (u != 0);
+  size_t len = 0;
+  if (v < 0) out[len++] = '-';
+  while (n > 0) out[len++] = digits[--n];
+  return len;
+}
+
 std::string FormatInt(int32_t v) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%d", static_cast<int>(v));
-  return buf;
+  char buf[kIntChars];
+  return std::string(buf, FormatIntTo(v, buf));
 }
 
 }  // namespace dz

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -8,4 +9,7 @@ namespace dz {
 // the first other character; no digits give 0. Wraps around at 32 bits.
 int32_t ParseInt(std::string_view s);
 std::string FormatInt(int32_t v);  // "%d"
+// "%d" into out without allocating; returns the length.
+inline constexpr size_t kIntChars = 12;
+size_t FormatIntTo(int32_t v, char (&out)[kIntChars]);
 }  // namespace dz

@@ -5,20 +5,20 @@
 #include <string>
 
 namespace dz {
-void OnMakeDefaultStyle(HWND memo);   // 404
-void OnToggleTopmost(HWND memo);      // 509
-void OnToggleFrame(HWND memo);        // 510
-void OnChangeFont(HWND memo);         // 511
-void OnBackTransparent(HWND memo);    // 512
-void OnBackSolid(HWND memo);          // 513
-void OnBackGradient(HWND memo);       // 514
-void OnBackPictureFile(HWND memo);    // 515
-void OnBackClipboard(HWND memo);      // 516
-void OnSaveBackPicture(HWND memo);    // 517
-void OnCopyMemoBitmap(HWND memo);     // 519
-void OnBitmapTimer(HWND memo);        // WM_TIMER 30119
+void OnMakeDefaultStyle(HWND memo);   // IDC_MAKE_DEFAULT
+void OnToggleTopmost(HWND memo);      // IDC_TOPMOST
+void OnToggleFrame(HWND memo);        // IDC_FRAME
+void OnChangeFont(HWND memo);         // IDC_FONT
+void OnBackTransparent(HWND memo);    // IDC_BACK_TRANSPARENT
+void OnBackSolid(HWND memo);          // IDC_BACK_SOLID
+void OnBackGradient(HWND memo);       // IDC_BACK_GRADIENT
+void OnBackPictureFile(HWND memo);    // IDC_BACK_PICTURE
+void OnBackClipboard(HWND memo);      // IDC_BACK_CLIPBOARD
+void OnSaveBackPicture(HWND memo);    // IDC_SAVE_BACK_PICTURE
+void OnCopyMemoBitmap(HWND memo);     // IDC_COPY_BITMAP
+void OnBitmapTimer(HWND memo);        // WM_TIMER IDT_BITMAP_COPY
 
-// Check marks of 509 and 510 in the memo and browser menus.
+// Check marks of IDC_TOPMOST and IDC_FRAME in the memo and browser menus.
 void OnLookInitMenu(HWND memo, HMENU menu);
 
 // Background kind 2 over the client area of sizeWindow (the memo itself when null).
@@ -27,7 +27,3 @@ void PaintGradient(HDC dc, HWND memo, HWND sizeWindow = nullptr);
 // the client area.
 void PaintPicture(HDC dc, const std::string& path, HWND memo);
 }  // namespace dz
-
-using dz::OnLookInitMenu;
-using dz::PaintGradient;
-using dz::PaintPicture;

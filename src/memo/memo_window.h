@@ -1,6 +1,6 @@
 #pragma once
-// The memo window: one window procedure for every memo, and the life of a
-// memo (creation, deletion with renumbering, showing and hiding).
+// The life of a memo: its window and font, creation, deletion with
+// renumbering, showing and hiding.
 #include <windows.h>
 
 #include <string_view>
@@ -11,35 +11,23 @@ namespace dz {
 
 inline constexpr wchar_t kMemoClass[] = L"Child";
 
-LRESULT CALLBACK MemoWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-// Registers the "Child" class; false on failure.
-bool RegisterMemoClass(HINSTANCE inst);
-
-// Appends a memo with the template style and the given (already escaped)
-// text. The caller makes sure the memo count is below kMaxMemos; returns
-// null (and changes nothing) when it is not.
-HWND CreateMemo(std::string_view escapedText);
-// Removes the memo of window w (no confirmation), renumbers the later memos
-// and destroys w.
-void DeleteMemo(HWND w);
 // A visible memo window that accepts dropped files; style 1 = sizing
 // frame, anything else no frame; window level 0 = always on top.
 HWND CreateMemoWindow(const Placement& place, int style, int windowLevel);
 // The font of a memo as built from its font keys (Shift_JIS character set).
 HFONT CreateMemoFont(const FontSpec& font);
-// InvalidateRect of every memo window.
+// Appends a memo with the template style and the given (already escaped)
+// text. Returns null (and changes nothing) when the category is full.
+HWND CreateMemo(std::string_view escapedText);
+// Removes the memo of window w (no confirmation), renumbers the later memos
+// and destroys w.
+void DeleteMemo(HWND w);
 void InvalidateAllMemos(BOOL erase);
 
-void ShowAllMemos();  // command 401
-void HideAllMemos();  // command 402
+void ShowAllMemos();             // IDC_SHOW_ALL
+void HideAllMemos();             // IDC_HIDE_ALL
+void OnHideMemo(HWND memo);      // IDC_HIDE_MEMO
+void OnDeleteMemoCommand(HWND memo);  // IDC_DELETE_MEMO: confirm, then delete
+void OnMemoClose(HWND memo);     // WM_CLOSE: confirm, then delete
 
 }  // namespace dz
-
-using dz::CreateMemo;
-using dz::CreateMemoFont;
-using dz::CreateMemoWindow;
-using dz::DeleteMemo;
-using dz::HideAllMemos;
-using dz::InvalidateAllMemos;
-using dz::MemoWndProc;
-using dz::ShowAllMemos;

@@ -4,19 +4,10 @@
 
 #include <atomic>
 
+#include "win/text.h"
+
 namespace dz {
 namespace {
-
-bool ToWide(const std::string& utf8, std::wstring* out) {
-  out->clear();
-  if (utf8.empty()) return false;
-  int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()),
-                              nullptr, 0);
-  if (n <= 0) return false;
-  out->resize(static_cast<size_t>(n));
-  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()), &(*out)[0], n);
-  return out->find(L'\0') == std::wstring::npos;
-}
 
 std::wstring ParentOf(const std::wstring& path) {
   size_t slash = path.find_last_of(L"\\/");
@@ -56,8 +47,9 @@ std::atomic<unsigned> g_tempCounter{0};
 
 FileStamp WinFileSystem::Stamp(const std::string& path) {
   FileStamp s;
-  std::wstring w;
-  if (!ToWide(path, &w)) return s;
+  const std::optional<std::wstring> wide = WidenUtf8Exact(path);
+  if (!wide) return s;
+  const std::wstring& w = *wide;
   // No access rights asked: opening for attributes only does not conflict
   // with how others share the file.
   HANDLE h = CreateFileW(w.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -92,8 +84,9 @@ FileStamp WinFileSystem::Stamp(const std::string& path) {
 }
 
 bool WinFileSystem::ReadAll(const std::string& path, std::string* bytes) {
-  std::wstring w;
-  if (!ToWide(path, &w)) return false;
+  const std::optional<std::wstring> wide = WidenUtf8Exact(path);
+  if (!wide) return false;
+  const std::wstring& w = *wide;
   HANDLE h = CreateFileW(w.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
@@ -122,8 +115,9 @@ bool WinFileSystem::ReadAll(const std::string& path, std::string* bytes) {
 }
 
 bool WinFileSystem::ReplaceAtomically(const std::string& path, std::string_view bytes) {
-  std::wstring target;
-  if (!ToWide(path, &target)) return false;
+  const std::optional<std::wstring> wide = WidenUtf8Exact(path);
+  if (!wide || wide->empty()) return false;
+  const std::wstring& target = *wide;
   if (!MakeDirs(ParentOf(target))) return false;
   std::wstring tmp = target + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
                      std::to_wstring(++g_tempCounter) + L".tmp";

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <cwchar>
 
-#include "app/app.h"
-#include "store/settings_access.h"
+#include "win/process.h"
+#include "win/text.h"
 
 namespace dz {
 
@@ -13,7 +13,7 @@ namespace {
 // Another program may hold the clipboard for a moment.
 bool OpenClipboardPatiently() {
   for (int i = 0; i < 20; ++i) {
-    if (OpenClipboard(TheApp().main)) return true;
+    if (OpenClipboard(TheProcess().main)) return true;
     Sleep(10);
   }
   return false;

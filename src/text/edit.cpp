@@ -4,16 +4,18 @@
 
 #include <string>
 
-#include "app/app.h"
 #include "core/escape.h"
 #include "core/keys.h"
 #include "core/limits.h"
 #include "core/sjis.h"
 #include "core/text_ops.h"
 #include "res/resource.h"
-#include "store/memo_table.h"
+#include "memo/memo_table.h"
 #include "store/settings_access.h"
 #include "text/clipboard.h"
+#include "win/message.h"
+#include "win/process.h"
+#include "win/text.h"
 
 namespace dz {
 
@@ -26,6 +28,12 @@ struct EditorState {
 };
 EditorState g_editor;
 
+struct EditorLibraries {
+  HMODULE riched20 = nullptr;
+  HMODULE riched32 = nullptr;
+};
+EditorLibraries g_libraries;
+
 constexpr char kTextCut[] =
     "テキストが長すぎるため、メモに入りきらない末尾の部分は保存されませんでした。";
 
@@ -33,9 +41,8 @@ constexpr char kTextCut[] =
 // window: wide text set on it passes through the system's ANSI code page and
 // Japanese is lost on other locales. RichEdit20W takes the text as Unicode.
 const wchar_t* EditorClass() {
-  static HMODULE riched20 = LoadLibraryW(L"riched20.dll");
-  if (riched20) return L"RichEdit20W";
-  return TheApp().richEdit ? L"RICHEDIT" : nullptr;
+  if (g_libraries.riched20) return L"RichEdit20W";
+  return g_libraries.riched32 ? L"RICHEDIT" : nullptr;
 }
 
 std::wstring EditorText(HWND editor) {
@@ -44,13 +51,6 @@ std::wstring EditorText(HWND editor) {
   len = GetWindowTextW(editor, &text[0], len + 1);
   text.resize(len > 0 ? len : 0);
   return text;
-}
-
-// Bytes the text takes as stored (code page 932).
-size_t StoredBytes(std::wstring_view w) {
-  if (w.empty()) return 0;
-  return static_cast<size_t>(
-      WideCharToMultiByte(932, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr));
 }
 
 // The control counts characters, the memo stores 8191 Shift_JIS bytes and a
@@ -84,7 +84,7 @@ void ReplaceSelection(HWND editor, const std::wstring& text) {
   SendMessageW(editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-// 705 and 708: the selection ends up enclosed by the pair and the caret just
+// Link and expression marks: the selection ends up enclosed by the pair and the caret just
 // after the closing marker. The text goes straight into the editor: the
 // user's clipboard is not touched.
 void InsertMarkers(HWND editor, const std::wstring& open, const std::wstring& close) {
@@ -99,10 +99,10 @@ void InsertMarkers(HWND editor, const std::wstring& open, const std::wstring& cl
   SendMessageW(editor, EM_SETSEL, caret, caret);
 }
 
-// 706 and 707: the current time or date replaces the selection.
+// Time and date: the current time or date replaces the selection.
 void InsertNow(HWND editor, bool time) {
   RefreshClock();
-  const SYSTEMTIME& t = TheApp().clock;
+  const SYSTEMTIME& t = TheProcess().clock;
   const std::string text =
       time ? FormatTimeInsert(t.wHour, t.wMinute, t.wSecond) : FormatDateInsert(t.wYear, t.wMonth, t.wDay);
   const std::wstring wide = WidenUtf8(text);
@@ -135,7 +135,7 @@ void OnEditInitMenu(HWND editor, HMENU menu) {
 }
 
 void ShowEditMenu(HWND editor) {
-  HMENU bar = LoadMenuW(TheApp().inst, MAKEINTRESOURCEW(IDM_EDIT));
+  HMENU bar = LoadMenuW(TheProcess().inst, MAKEINTRESOURCEW(IDM_EDIT));
   if (!bar) return;
   POINT pt;
   GetCursorPos(&pt);
@@ -231,14 +231,14 @@ void OpenEditor(HWND memo) {
   HWND editor = CreateWindowExW(0, cls, L"",
                                 WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
                                     ES_AUTOHSCROLL | ES_WANTRETURN,
-                                0, 0, rc.right, rc.bottom, memo, nullptr, TheApp().inst, nullptr);
+                                0, 0, rc.right, rc.bottom, memo, nullptr, TheProcess().inst, nullptr);
   if (!editor) return;
   // Plain text only: pasted formatting would be lost at commit anyway.
   SendMessageW(editor, EM_SETTEXTMODE, TM_PLAINTEXT, 0);
   SendMessageW(editor, EM_EXLIMITTEXT, 0, kMaxTextChars);
   // The memo's own font: the control's default face has no Japanese glyphs
   // on systems without font linking, and the text keeps its size and face.
-  if (HFONT font = Memos().font[n]) SendMessageW(editor, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  if (HFONT font = Memos()[n].font) SendMessageW(editor, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   g_editor.opened = CategoryFile().Read(kSecMemos, MemoKey(n, "Text"), "", kMaxTextChars);
   SetWindowTextW(editor, Widen(DecodeText(g_editor.opened)).c_str());
   SendMessageW(editor, EM_SETMODIFY, FALSE, 0);
@@ -256,13 +256,27 @@ void CommitEditor() {
   g_editor.wnd = nullptr;
   const bool cut = SaveEditorText(editor);
   DestroyWindow(editor);
-  if (cut) MessageBoxJ(TheApp().main, kTextCut, nullptr, MB_OK);
+  if (cut) Tell(kTextCut);
 }
 
 HWND Editor() { return g_editor.wnd; }
 
-void OnEditorResize(int w, int h) {
-  if (g_editor.wnd) MoveWindow(g_editor.wnd, 0, 0, w, h, TRUE);
+void OnEditorParentSize(HWND memo, int w, int h) {
+  if (g_editor.wnd && GetParent(g_editor.wnd) == memo) MoveWindow(g_editor.wnd, 0, 0, w, h, TRUE);
+}
+
+void LoadEditorLibraries() {
+  // RICHED32.dll is what the program has always asked for; riched20.dll
+  // gives the Unicode class. Without either, edit mode does nothing and the
+  // rest of the program runs as usual.
+  g_libraries.riched32 = LoadLibraryW(L"RICHED32.dll");
+  g_libraries.riched20 = LoadLibraryW(L"riched20.dll");
+}
+
+void FreeEditorLibraries() {
+  if (g_libraries.riched20) FreeLibrary(g_libraries.riched20);
+  if (g_libraries.riched32) FreeLibrary(g_libraries.riched32);
+  g_libraries = EditorLibraries{};
 }
 
 }  // namespace dz

@@ -3,19 +3,17 @@
 #include <windows.h>
 
 namespace dz {
-// Opens the editor on a memo (double click, command 502). Does nothing for a
-// window that is not a memo, a memo in browser mode, or when the rich-edit
-// library is missing.
+// Loaded at start and freed at exit; the editor windows need them.
+void LoadEditorLibraries();
+void FreeEditorLibraries();
+// Opens the editor on a memo (double click, IDC_EDIT_MEMO). Does nothing
+// for a window that is not a memo, a memo in browser mode, or when no
+// rich-edit library could be loaded.
 void OpenEditor(HWND memo);
 // Ends edit mode, writing the escaped text, if an editor exists.
 void CommitEditor();
 // The editor window, or null.
 HWND Editor();
-// The editor's memo was resized to a client area of w x h.
-void OnEditorResize(int w, int h);
+// The memo's client area is now w x h: an editor on it follows.
+void OnEditorParentSize(HWND memo, int w, int h);
 }  // namespace dz
-
-using dz::CommitEditor;
-using dz::Editor;
-using dz::OnEditorResize;
-using dz::OpenEditor;

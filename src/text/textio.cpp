@@ -5,15 +5,17 @@
 #include <optional>
 #include <string>
 
-#include "app/app.h"
 #include "core/display_text.h"
 #include "core/keys.h"
 #include "core/limits.h"
 #include "core/text_ops.h"
+#include "memo/memo_table.h"
 #include "memo/memo_window.h"
-#include "store/memo_table.h"
 #include "store/settings_access.h"
 #include "text/clipboard.h"
+#include "win/message.h"
+#include "win/process.h"
+#include "win/text.h"
 
 namespace dz {
 
@@ -23,10 +25,7 @@ constexpr char kFileTooLarge[] = "ファイルサイズが大きすぎます。"
 constexpr char kClipboardTooLarge[] = "クリップボードのテキストが大きすぎます。";
 constexpr char kCannotRead[] = "ファイルを開けないか、読み込めませんでした。";
 constexpr char kCannotSave[] = "ファイルを保存できませんでした。";
-constexpr char kTooManyMemos[] = "メモが百枚を超えています。";
 constexpr char kBadPicturePath[] = "このファイルの場所は背景の画像として記録できません。";
-
-void Tell(const char* utf8) { MessageBoxJ(TheApp().main, utf8, nullptr, MB_OK); }
 
 std::string StoredText(int n) { return CategoryFile().Read(kSecMemos, MemoKey(n, "Text"), "", kMaxTextChars); }
 
@@ -70,14 +69,8 @@ std::optional<std::string> ReadTextFile(const std::wstring& path) {
 // a stored value; nullopt when there are none.
 std::optional<std::string> StorablePath(const std::wstring& path) {
   auto toCp932 = [](const std::wstring& w) -> std::optional<std::string> {
-    if (w.empty()) return std::nullopt;
-    BOOL lossy = FALSE;
-    int n = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, w.data(), static_cast<int>(w.size()), nullptr, 0,
-                                nullptr, &lossy);
-    if (n <= 0 || lossy || n > kMaxValueChars) return std::nullopt;
-    std::string s(n, '\0');
-    WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, w.data(), static_cast<int>(w.size()), &s[0], n, nullptr,
-                        nullptr);
+    std::optional<std::string> s = NarrowExact(w);
+    if (!s || s->empty() || s->size() > static_cast<size_t>(kMaxValueChars)) return std::nullopt;
     return s;
   };
   if (auto s = toCp932(path)) return s;
@@ -148,7 +141,7 @@ void OnSaveMemoText(HWND memo) {
   wchar_t file[MAX_PATH] = L"";
   OPENFILENAMEW ofn = {};
   ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = TheApp().main;
+  ofn.hwndOwner = TheProcess().main;
   ofn.lpstrFilter = L"Text File(*.txt)\0*.txt\0All Files(*.*)\0*.*\0";
   ofn.lpstrFile = file;
   ofn.nMaxFile = MAX_PATH;

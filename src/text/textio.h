@@ -4,15 +4,9 @@
 #include <shellapi.h>
 
 namespace dz {
-void OnInsertFile(HWND memo, bool atStart);           // 503, 504
-void OnSaveMemoText(HWND memo);                       // 508
-void OnCopyMemoText(HWND memo);                       // 520
-void OnInsertClipboardText(HWND memo, bool atStart);  // 521, 522
+void OnInsertFile(HWND memo, bool atStart);           // IDC_INSERT_FILE_START, IDC_INSERT_FILE_END
+void OnSaveMemoText(HWND memo);                       // IDC_SAVE_MEMO
+void OnCopyMemoText(HWND memo);                       // IDC_COPY_TEXT
+void OnInsertClipboardText(HWND memo, bool atStart);  // IDC_INSERT_CLIP_START, IDC_INSERT_CLIP_END
 void OnDropFiles(HWND memo, HDROP drop);              // WM_DROPFILES; releases drop
 }  // namespace dz
-
-using dz::OnCopyMemoText;
-using dz::OnDropFiles;
-using dz::OnInsertClipboardText;
-using dz::OnInsertFile;
-using dz::OnSaveMemoText;

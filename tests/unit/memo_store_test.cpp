@@ -128,16 +128,11 @@ TEST_F(MemoStoreTest, LoadTableReadsValuesAndDefaults) {
 TEST_F(MemoStoreTest, SaveTableWritesEverythingInOneReplacement) {
   fs.Put("data/data1.dat", "");
   EXPECT_EQ(LoadTable(cat, kDefaultHomePage).count, 0);
-  int32_t v[100] = {}, h[100] = {};
-  uint32_t colors[16] = {};
-  v[7] = 70;
-  h[99] = -3;
-  colors[2] = 0x00FF8040;
   TableSnapshot snap;
+  snap.vOffset[7] = 70;
+  snap.hOffset[99] = -3;
+  snap.custColors[2] = 0x00FF8040;
   snap.count = 2;
-  snap.vOffset = v;
-  snap.hOffset = h;
-  snap.custColors = colors;
   snap.places = {{1, 2, 3, 4}, {-5, -6, 70, 80}};
   ASSERT_TRUE(SaveTable(cat, snap));
   EXPECT_EQ(fs.replaceCalls, 1);
@@ -162,7 +157,7 @@ TEST_F(MemoStoreTest, SaveTableWritesEverythingInOneReplacement) {
 }
 
 TEST_F(MemoStoreTest, SaveTableOfAnEmptyCategory) {
-  TableSnapshot snap;  // no arrays: zeros
+  TableSnapshot snap;  // offsets and colours all zero
   ASSERT_TRUE(SaveTable(cat, snap));
   IniDocument d = IniDocument::Parse(fs.files["data/data1.dat"]);
   EXPECT_EQ(d.Get(kSecMemos, "No"), "0");
@@ -189,7 +184,7 @@ TEST_F(MemoStoreTest, DeletingTheFirstOfThreeMovesEveryKeyDown) {
     }
   fs.Put("data/data1.dat", file);
 
-  ASSERT_TRUE(RenumberAfterDelete(cat, 0, 3, kDefaultHomePage));
+  ASSERT_TRUE(RenumberAfterDelete(cat, 0, 3));
   EXPECT_EQ(fs.replaceCalls, 1);
   for (const char* p : kAllProps) {
     if (std::string(p) == "Text") continue;
@@ -209,7 +204,7 @@ TEST_F(MemoStoreTest, DeletingTheFirstOfThreeMovesEveryKeyDown) {
 
 TEST_F(MemoStoreTest, DeletingKeepsMissingKeysMissing) {
   fs.Put("data/data1.dat", "[ChildWindow]\r\n0h=50\r\n0Text=old\r\n1x=9\r\n");
-  ASSERT_TRUE(RenumberAfterDelete(cat, 0, 2, kDefaultHomePage));
+  ASSERT_TRUE(RenumberAfterDelete(cat, 0, 2));
   EXPECT_EQ(Key(0, "x"), "9");
   // Memo 1 had no size and no text: it still has none, so it keeps reading
   // 100 x 100 and an empty text instead of 0 x 0 and "0".
@@ -220,10 +215,10 @@ TEST_F(MemoStoreTest, DeletingKeepsMissingKeysMissing) {
 
 TEST_F(MemoStoreTest, DeletingTheOnlyMemoAndBadNumbers) {
   fs.Put("data/data1.dat", "[ChildWindow]\r\nNo=1\r\n0Text=a\r\n0x=1\r\n0WindowLebel=1\r\n; mine\r\n");
-  EXPECT_FALSE(RenumberAfterDelete(cat, 1, 1, kDefaultHomePage));
-  EXPECT_FALSE(RenumberAfterDelete(cat, -1, 1, kDefaultHomePage));
+  EXPECT_FALSE(RenumberAfterDelete(cat, 1, 1));
+  EXPECT_FALSE(RenumberAfterDelete(cat, -1, 1));
   EXPECT_EQ(fs.replaceCalls, 0);
-  ASSERT_TRUE(RenumberAfterDelete(cat, 0, 1, kDefaultHomePage));
+  ASSERT_TRUE(RenumberAfterDelete(cat, 0, 1));
   EXPECT_EQ(fs.files["data/data1.dat"], "[ChildWindow]\r\nNo=1\r\n0WindowLebel=1\r\n; mine\r\n");
 }
 
@@ -231,7 +226,7 @@ TEST_F(MemoStoreTest, FailedRenumberingKeepsTheFile) {
   const std::string file = "[ChildWindow]\r\n0Text=a\r\n1Text=b\r\n";
   fs.Put("data/data1.dat", file);
   fs.failReplace = true;
-  EXPECT_FALSE(RenumberAfterDelete(cat, 0, 2, kDefaultHomePage));
+  EXPECT_FALSE(RenumberAfterDelete(cat, 0, 2));
   EXPECT_EQ(fs.files["data/data1.dat"], file);
   EXPECT_EQ(Key(0, "Text"), "a");
 }

@@ -1,18 +1,25 @@
-#include "memo/memo_window.h"
+// The memo window procedure: each message is unpacked here and handed to the
+// subsystem that owns it.
+#include "app/memo_proc.h"
 
 #include "app/app.h"
 #include "browser/browser.h"
 #include "category/category.h"
 #include "look/look.h"
-#include "memo/memo_handlers.h"
-#include "memo/paint.h"
+#include "look/paint.h"
+#include "memo/behaviour.h"
+#include "memo/memo_table.h"
+#include "memo/memo_window.h"
 #include "res/resource.h"
 #include "text/edit.h"
 #include "text/textio.h"
+#include "win/process.h"
 
 namespace dz {
 
 namespace {
+
+constexpr int kCategorySubmenuPos = 13;  // in the memo and the browser menu
 
 // Commands of the memo and browser menus. Handlers find the memo number
 // themselves; the category commands also arrive here with the main window
@@ -22,7 +29,7 @@ void OnMemoCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   switch (id) {
     case IDC_ADD_MEMO:
     case IDC_ABOUT:
-    case IDC_EXIT: SendMessageW(TheApp().main, WM_COMMAND, wParam, lParam); break;
+    case IDC_EXIT: SendMessageW(TheProcess().main, WM_COMMAND, wParam, lParam); break;
     case IDC_SHOW_ALL: ShowAllMemos(); break;
     case IDC_HIDE_ALL: HideAllMemos(); break;
     case IDC_DELETE_MEMO: OnDeleteMemoCommand(hwnd); break;
@@ -67,6 +74,45 @@ void OnMemoCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
       }
       break;
   }
+}
+
+void OnMemoSize(HWND memo, int width, int height) {
+  int n = MemoNumberFromWindow(memo);
+  if (n < 0) return;
+  FitBrowserHost(n, width, height);
+  OnEditorParentSize(memo, width, height);
+}
+
+void OnMemoActivate(HWND, WORD state) {
+  if (state == WA_INACTIVE) CommitEditor();
+}
+
+void OnMemoDoubleClick(HWND memo) {
+  int n = MemoNumberFromWindow(memo);
+  if (n < 0 || InBrowserMode(n)) return;
+  OpenEditor(memo);
+}
+
+void OnMemoRButtonDown(HWND memo) {
+  POINT pt;
+  GetCursorPos(&pt);
+  SetForegroundWindow(memo);
+  int n = MemoNumberFromWindow(memo);
+  if (n < 0) return;
+  const App& app = TheApp();
+  HMENU menu = InBrowserMode(n) ? app.browsMenu : app.childMenu;
+  TrackPopupMenu(menu, 0, pt.x, pt.y, 0, memo, nullptr);
+}
+
+void OnMemoInitMenu(HWND memo, HMENU menu) {
+  if (MemoNumberFromWindow(memo) < 0) return;
+  const App& app = TheApp();
+  OnLookInitMenu(memo, menu);
+  // The browser menu's category submenu gets the same list as the memo
+  // menu's, so its items switch categories too.
+  OnCategoryInitMenu(GetSubMenu(app.childMenu, kCategorySubmenuPos));
+  OnCategoryInitMenu(GetSubMenu(app.browsMenu, kCategorySubmenuPos));
+  OnLinksInitMenu(memo, menu);
 }
 
 }  // namespace

@@ -8,6 +8,3 @@ void OnMemoPaint(HWND memo);
 // the rectangle falls outside rc).
 void PaintSolid(HDC dc, const RECT& rc, COLORREF color);
 }  // namespace dz
-
-using dz::OnMemoPaint;
-using dz::PaintSolid;

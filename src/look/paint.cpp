@@ -1,26 +1,23 @@
-#include "memo/paint.h"
+#include "look/paint.h"
 
 #include <cstdint>
 #include <limits>
 #include <string>
 
-#include "app/app.h"
 #include "browser/browser.h"
 #include "core/display_text.h"
 #include "core/keys.h"
 #include "core/limits.h"
 #include "core/number.h"
 #include "look/look.h"
-#include "store/memo_table.h"
+#include "memo/memo_table.h"
 #include "store/settings_access.h"
+#include "win/process.h"
+#include "win/text.h"
 
 namespace dz {
 
 namespace {
-constexpr int32_t kBackSolid = 1;
-constexpr int32_t kBackGradient = 2;
-constexpr int32_t kBackTransparent = 3;
-
 // -offset without overflow for a hand-edited extreme offset.
 int Negated(int32_t offset) {
   return offset == std::numeric_limits<int32_t>::min() ? std::numeric_limits<int32_t>::max() : -offset;
@@ -94,13 +91,13 @@ void OnMemoPaint(HWND memo) {
     default: PaintPicture(dc, back, memo); break;
   }
 
-  const MemoTable& m = Memos();
-  HGDIOBJ oldFont = m.font[n] ? SelectObject(dc, m.font[n]) : nullptr;
+  const Memo& m = Memos()[n];
+  HGDIOBJ oldFont = m.font ? SelectObject(dc, m.font) : nullptr;
   SetTextColor(dc, textColor);
   if (!text.empty()) {
     const int len = static_cast<int>(text.size());
     DrawTextExW(dc, &text[0], len, &r, DT_CALCRECT | DT_EXPANDTABS, nullptr);
-    if (m.vOffset[n] != 0 || m.hOffset[n] != 0) OffsetRect(&r, Negated(m.hOffset[n]), Negated(m.vOffset[n]));
+    if (m.vOffset != 0 || m.hOffset != 0) OffsetRect(&r, Negated(m.hOffset), Negated(m.vOffset));
     DrawTextExW(dc, &text[0], len, &r, DT_EXPANDTABS, nullptr);
   }
   // The font goes back out of the device context so that a font replaced

@@ -1,0 +1,80 @@
+// The memos of the current category: loaded into windows, saved from them.
+#include <algorithm>
+#include <iterator>
+
+#include "browser/browser.h"
+#include "category/category.h"
+#include "core/keys.h"
+#include "core/memo_store.h"
+#include "memo/memo_table.h"
+#include "memo/memo_window.h"
+#include "store/settings_access.h"
+
+namespace dz {
+
+namespace {
+// Set once the memos were loaded; until then nothing may be saved over the
+// category file.
+bool g_loaded = false;
+}  // namespace
+
+void LoadMemoTable() {
+  LoadedTable t = LoadTable(CategoryFile(), kDefaultHomePage);
+  MemoTable& m = Memos();
+  for (int n = 0; n < kMaxMemos; ++n) {
+    ReplaceMemoFont(n, nullptr);
+    m[n] = Memo{};
+    m[n].vOffset = t.vOffset[n];
+    m[n].hOffset = t.hOffset[n];
+  }
+  std::copy(std::begin(t.custColors), std::end(t.custColors), m.custColors);
+  // The count comes first: a window's own creation messages look it up
+  // before its handle is in the table and must find nothing.
+  m.count = t.count;
+  for (int n = 0; n < t.count; ++n) {
+    const LoadedMemo& lm = t.memos[static_cast<size_t>(n)];
+    Memo& memo = m[n];
+    ReplaceMemoFont(n, CreateMemoFont(lm.font));
+    memo.wnd = CreateMemoWindow(lm.place, lm.style, lm.windowLevel);
+    if (lm.brows == 1) {
+      memo.browser = CreateBrowserHost(memo.wnd, lm.broUrl);
+      if (memo.browser) InvalidateRect(memo.wnd, nullptr, FALSE);
+    }
+  }
+  g_loaded = true;
+}
+
+void SaveMemoTable() {
+  if (!g_loaded) return;
+  AppFile().Write(kSecCategory, "NowCagoteri", CurrentCategory());
+  MemoTable& m = Memos();
+  TableSnapshot snap;
+  snap.count = m.count;
+  for (int n = 0; n < kMaxMemos; ++n) {
+    snap.vOffset[static_cast<size_t>(n)] = m[n].vOffset;
+    snap.hOffset[static_cast<size_t>(n)] = m[n].hOffset;
+  }
+  std::copy(std::begin(m.custColors), std::end(m.custColors), snap.custColors.begin());
+  for (int n = 0; n < m.count; ++n) {
+    RECT r = {};
+    GetWindowRect(m[n].wnd, &r);  // hidden memos too
+    snap.places.push_back(Placement{r.left, r.top, r.right - r.left, r.bottom - r.top});
+  }
+  SaveTable(CategoryFile(), snap);
+}
+
+void DestroyAllMemos() {
+  // Each window is destroyed while the table still lists it, so that its
+  // destruction can record the memo's browser state under its number.
+  for (HWND w : MemoWindows()) {
+    if (w) DestroyWindow(w);
+  }
+  MemoTable& m = Memos();
+  for (int n = 0; n < kMaxMemos; ++n) {
+    ReplaceMemoFont(n, nullptr);
+    m[n] = Memo{};
+  }
+  m.count = 0;
+}
+
+}  // namespace dz

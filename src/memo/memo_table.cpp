@@ -1,0 +1,51 @@
+#include "memo/memo_table.h"
+
+#include <algorithm>
+
+namespace dz {
+
+MemoTable& Memos() {
+  static MemoTable table;
+  return table;
+}
+
+int MemoNumberFromWindow(HWND wnd) {
+  if (!wnd) return -1;
+  const MemoTable& m = Memos();
+  for (int n = 0; n < m.count; ++n) {
+    if (m.memo[n].wnd == wnd) return n;
+  }
+  return -1;
+}
+
+bool InBrowserMode(int n) {
+  MemoTable& m = Memos();
+  return n >= 0 && n < m.count && m[n].browser && IsWindow(m[n].browser);
+}
+
+void ReplaceMemoFont(int n, HFONT font) {
+  if (n < 0 || n >= kMaxMemos) return;
+  Memo& memo = Memos()[n];
+  HFONT old = memo.font;
+  memo.font = font;
+  if (old && old != font) DeleteObject(old);
+}
+
+std::vector<HWND> MemoWindows() {
+  const MemoTable& m = Memos();
+  std::vector<HWND> windows;
+  windows.reserve(static_cast<size_t>(m.count));
+  for (int n = 0; n < m.count; ++n) windows.push_back(m.memo[n].wnd);
+  return windows;
+}
+
+void RemoveMemoRecord(int n) {
+  MemoTable& m = Memos();
+  if (n < 0 || n >= m.count) return;
+  ReplaceMemoFont(n, nullptr);
+  std::move(m.memo + n + 1, m.memo + m.count, m.memo + n);
+  m.memo[m.count - 1] = Memo{};
+  --m.count;
+}
+
+}  // namespace dz

@@ -1,0 +1,50 @@
+#pragma once
+// The memo table: what the program keeps in memory about the memos of the
+// current category, one record per memo. Every other memo property lives in
+// the category file and is read when it is needed.
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "core/limits.h"
+
+namespace dz {
+
+// Height of the strip a memo in browser mode shows above its browser.
+inline constexpr int kCaptionStripHeight = 16;
+
+struct Memo {
+  HWND wnd = nullptr;
+  HFONT font = nullptr;    // owned: released when replaced or when the memo goes
+  HWND browser = nullptr;  // browser host inside wnd, or null
+  int32_t vOffset = 0;     // text drawn this many pixels higher
+  int32_t hOffset = 0;     // text drawn this many pixels further left
+};
+
+struct MemoTable {
+  int count = 0;  // 0..kMaxMemos; records 0..count-1 are live memos
+  // Records past count keep the offsets loaded for them: they are saved
+  // back as they were read.
+  Memo memo[kMaxMemos];
+  uint32_t custColors[kCustomColors] = {};
+
+  Memo& operator[](int n) { return memo[n]; }
+};
+
+MemoTable& Memos();
+
+// Memo number whose window is wnd, or -1.
+int MemoNumberFromWindow(HWND wnd);
+// True while memo n hosts a live browser window.
+bool InBrowserMode(int n);
+// Puts font into memo n's record and releases the font it replaces.
+void ReplaceMemoFont(int n, HFONT font);
+// The live memo windows in number order, taken before a loop whose calls
+// send messages that could change the table.
+std::vector<HWND> MemoWindows();
+// Removes memo n from the table: later records move down one place. The
+// window is left to the caller; the memo's font is released.
+void RemoveMemoRecord(int n);
+
+}  // namespace dz

@@ -1,0 +1,14 @@
+#pragma once
+// Message boxes with Japanese texts written as UTF-8 in the source.
+#include <windows.h>
+
+namespace dz {
+
+inline constexpr char kTooManyMemos[] = "メモが百枚を超えています。";
+
+// utf8Caption may be null (the system's default caption).
+int MessageBoxJ(HWND owner, const char* utf8Text, const char* utf8Caption, UINT flags);
+// A plain notice owned by the main window: no caption of its own, OK only.
+void Tell(const char* utf8Text);
+
+}  // namespace dz

@@ -1,0 +1,69 @@
+#include "win/text.h"
+
+#include <windows.h>
+
+namespace dz {
+
+namespace {
+std::wstring ToWide(UINT cp, DWORD flags, std::string_view s, bool* ok) {
+  *ok = true;
+  if (s.empty()) return std::wstring();
+  const int len = static_cast<int>(s.size());
+  int n = MultiByteToWideChar(cp, flags, s.data(), len, nullptr, 0);
+  if (n <= 0) {
+    *ok = false;
+    return std::wstring();
+  }
+  std::wstring w(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(cp, flags, s.data(), len, &w[0], n);
+  return w;
+}
+
+std::string ToBytes(UINT cp, DWORD flags, std::wstring_view w, BOOL* lossy) {
+  if (w.empty()) return std::string();
+  const int len = static_cast<int>(w.size());
+  // Code page 65001 takes no default-character arguments.
+  BOOL* usedDefault = cp == CP_UTF8 ? nullptr : lossy;
+  int n = WideCharToMultiByte(cp, flags, w.data(), len, nullptr, 0, nullptr, usedDefault);
+  if (n <= 0) return std::string();
+  std::string s(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(cp, flags, w.data(), len, &s[0], n, nullptr, nullptr);
+  return s;
+}
+}  // namespace
+
+std::wstring Widen(std::string_view cp932) {
+  bool ok;
+  return ToWide(932, 0, cp932, &ok);
+}
+
+std::string Narrow(std::wstring_view wide) { return ToBytes(932, 0, wide, nullptr); }
+
+std::wstring WidenUtf8(std::string_view utf8) {
+  bool ok;
+  return ToWide(CP_UTF8, 0, utf8, &ok);
+}
+
+std::string NarrowUtf8(std::wstring_view wide) { return ToBytes(CP_UTF8, 0, wide, nullptr); }
+
+std::optional<std::wstring> WidenUtf8Exact(std::string_view utf8) {
+  bool ok;
+  std::wstring w = ToWide(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, &ok);
+  if (!ok || w.find(L'\0') != std::wstring::npos) return std::nullopt;
+  return w;
+}
+
+std::optional<std::string> NarrowExact(std::wstring_view wide) {
+  BOOL lossy = FALSE;
+  std::string s = ToBytes(932, WC_NO_BEST_FIT_CHARS, wide, &lossy);
+  if (lossy || (s.empty() && !wide.empty())) return std::nullopt;
+  return s;
+}
+
+size_t StoredBytes(std::wstring_view wide) {
+  if (wide.empty()) return 0;
+  int n = WideCharToMultiByte(932, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+  return n > 0 ? static_cast<size_t>(n) : 0;
+}
+
+}  // namespace dz

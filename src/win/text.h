@@ -1,0 +1,25 @@
+#pragma once
+// Conversions between the stored text (code page 932 bytes, whatever the
+// system locale), UTF-8 (paths and texts written in the source) and the
+// UTF-16 of the wide Windows API.
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace dz {
+
+std::wstring Widen(std::string_view cp932);
+// Characters without a code page 932 form become "?".
+std::string Narrow(std::wstring_view wide);
+std::wstring WidenUtf8(std::string_view utf8);
+std::string NarrowUtf8(std::wstring_view wide);
+// UTF-8 that is not well formed, or holds a zero, gives nullopt: a path
+// made of it would name another file.
+std::optional<std::wstring> WidenUtf8Exact(std::string_view utf8);
+// Code page 932 bytes that convert back to exactly wide; nullopt when some
+// character has no such form.
+std::optional<std::string> NarrowExact(std::wstring_view wide);
+// Bytes wide takes as stored text.
+size_t StoredBytes(std::wstring_view wide);
+
+}  // namespace dz
