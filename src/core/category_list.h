@@ -18,12 +18,12 @@ enum class CategoryStatus {
   kOk,
   // Why a name is refused.
   kEmpty,
+  kBadEncoding,      // not Shift_JIS: a lead byte without a valid trail byte, or 80, A0, FD-FF
   kBadCharacter,     // \ / : * ? " < > | or a control character
   kEdgeBlankOrDot,   // blank (also the full-width one) or '.' first or last; "." and ".."
   kReservedName,     // CON, PRN, AUX, NUL, COM0-9, LPT0-9, CONIN$, CONOUT$, with any extension
   kTooLong,          // over 255 bytes, or a path of the category would not fit
   kDuplicate,        // the same file name as a listed category
-  kBadEncoding,      // not Shift_JIS: a lead byte without a valid trail byte, or 80, A0, FD-FF
   // Why a list operation did nothing.
   kListFull,         // already kMaxCategories categories
   kOnlyOne,          // the last category is never deleted
