@@ -3,6 +3,7 @@
 #include "app/app.h"
 #include "app/main_commands.h"
 #include "app/minute_clock.h"
+#include "app/single_instance.h"
 #include "app/tray.h"
 #include "category/category.h"
 #include "core/keys.h"
@@ -70,6 +71,7 @@ void OnMainClose(HWND hwnd) {
 
 void OnMainDestroy(HWND hwnd) {
   App& app = TheApp();
+  PublishMainWindow(nullptr);
   StopMinuteClock(hwnd);
   // Placements are read from the windows, so this comes before they go.
   // Nothing was loaded when start-up was abandoned: then nothing is saved.
@@ -111,6 +113,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
         AddTrayIcon(hwnd);
         return 0;
       }
+      if (msg == ComeForwardMessage() && msg != 0) return OnComeForward();
       return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
 }
