@@ -4,6 +4,7 @@
 #include "app/main_commands.h"
 #include "app/memo_proc.h"
 #include "app/minute_clock.h"
+#include "app/single_instance.h"
 #include "app/tray.h"
 #include "browser/browser.h"
 #include "category/category.h"
@@ -59,6 +60,7 @@ void OnMainClose(HWND hwnd) {
 
 void OnMainDestroy(HWND hwnd) {
   App& app = TheApp();
+  PublishMainWindow(nullptr);
   StopMinuteClock(hwnd);
   // Placements are read from the windows, so this comes before they go.
   SaveMemoTable();
@@ -95,6 +97,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
         AddTrayIcon(hwnd);
         return 0;
       }
+      if (msg == ComeForwardMessage() && msg != 0) return OnComeForward();
       return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
 }

@@ -5,16 +5,25 @@
 
 #include "app/app.h"
 #include "app/main_window.h"
+#include "app/single_instance.h"
 #include "win/process.h"
 
 int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR, int) {
+  // Before anything is read or written: a second program on the same
+  // folder would save over this one's memos.
+  switch (dz::ClaimBaseFolder()) {
+    case dz::FolderClaim::kOwned: break;
+    case dz::FolderClaim::kHandedOver: return 0;
+    case dz::FolderClaim::kNoAnswer: return 1;
+  }
   dz::App& app = dz::TheApp();
   Gdiplus::GdiplusStartupInput input;  // version 1, no debug callback, codecs and thread kept
   Gdiplus::GdiplusStartup(&app.gdiplusToken, &input, nullptr);
   dz::TheProcess().inst = inst;
   int exitCode = 0;
   if (dz::RegisterMainClass(inst)) {
-    if (dz::CreateMainWindow(inst)) {
+    if (HWND main = dz::CreateMainWindow(inst)) {
+      dz::PublishMainWindow(main);
       MSG msg;
       while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
@@ -24,5 +33,6 @@ int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR, int) {
     }
   }
   Gdiplus::GdiplusShutdown(app.gdiplusToken);
+  dz::ReleaseBaseFolder();
   return exitCode;
 }

@@ -556,7 +556,8 @@ void DerezizTest::RemoveDataFolder() {
   ASSERT_FALSE(FileExists(Path("data")));
 }
 
-bool DerezizTest::Start(int memos) {
+// Starts dereziz.exe on the test desktop with dir as its current directory.
+static bool LaunchProgram(const std::wstring& dir, PROCESS_INFORMATION* pi) {
   std::wstring exe;
   if (const wchar_t* env = _wgetenv(L"DEREZIZ_EXE"); env && *env)
     exe = env;
@@ -566,6 +567,19 @@ bool DerezizTest::Start(int memos) {
     ADD_FAILURE() << "program not found: " << Narrow(exe) << " (set DEREZIZ_EXE or build it)";
     return false;
   }
+  std::wstring cmdline = L"\"" + exe + L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  std::wstring desktop = kTestDesktop;
+  si.lpDesktop = &desktop[0];
+  if (!CreateProcessW(exe.c_str(), &cmdline[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, pi)) {
+    ADD_FAILURE() << "CreateProcess failed with error " << GetLastError() << " for " << Narrow(exe);
+    return false;
+  }
+  return true;
+}
+
+bool DerezizTest::Start(int memos) {
   // A second start in the same test (a restart) begins afresh.
   if (Running()) {
     ADD_FAILURE() << "Start() while the program is still running";
@@ -577,16 +591,7 @@ bool DerezizTest::Start(int memos) {
   main_ = nullptr;
   snapshot_.clear();
   exitFailed_ = false;
-  std::wstring cmdline = L"\"" + exe + L"\"";
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  std::wstring desktop = kTestDesktop;
-  si.lpDesktop = &desktop[0];
-  if (!CreateProcessW(exe.c_str(), &cmdline[0], nullptr, nullptr, FALSE, 0, nullptr, base_.c_str(),
-                      &si, &pi_)) {
-    ADD_FAILURE() << "CreateProcess failed with error " << GetLastError() << " for " << Narrow(exe);
-    return false;
-  }
+  if (!LaunchProgram(base_, &pi_)) return false;
   // The main window exists from the start of its creation; the memos are
   // loaded inside that creation, and the message loop runs after it. Input
   // idle therefore means start-up is over.
@@ -681,6 +686,41 @@ void DerezizTest::KillProgram() {
   if (!Running()) return;
   TerminateProcess(pi_.hProcess, 1);
   WaitForSingleObject(pi_.hProcess, 5000);
+}
+
+OtherProgram::~OtherProgram() {
+  if (Running()) {
+    TerminateProcess(pi_.hProcess, 1);
+    WaitForSingleObject(pi_.hProcess, 5000);
+  }
+  if (pi_.hProcess) CloseHandle(pi_.hProcess);
+  if (pi_.hThread) CloseHandle(pi_.hThread);
+}
+
+bool OtherProgram::Start(const std::wstring& dir) {
+  if (pi_.hProcess) {
+    ADD_FAILURE() << "OtherProgram started twice";
+    return false;
+  }
+  return LaunchProgram(dir, &pi_);
+}
+
+bool OtherProgram::Running() const {
+  DWORD code = 0;
+  return pi_.hProcess && GetExitCodeProcess(pi_.hProcess, &code) && code == STILL_ACTIVE;
+}
+
+bool OtherProgram::WaitForExit(DWORD timeoutMs) {
+  if (!pi_.hProcess) return false;
+  if (WaitForSingleObject(pi_.hProcess, timeoutMs) == WAIT_OBJECT_0) return true;
+  ADD_FAILURE() << "the other dereziz.exe did not end within " << timeoutMs << " ms";
+  return false;
+}
+
+DWORD OtherProgram::ExitCode() const {
+  DWORD code = 0;
+  if (!pi_.hProcess || !GetExitCodeProcess(pi_.hProcess, &code)) return DWORD(-1);
+  return code;
 }
 
 std::vector<HWND> DerezizTest::Memos() const {

@@ -285,6 +285,27 @@ class DerezizTest : public ::testing::Test {
   bool exitFailed_ = false;
 };
 
+// Another run of dereziz.exe beside the test's own: a second start in the
+// same base directory, or a program in another one. Killed when the object
+// goes while it still runs.
+class OtherProgram {
+ public:
+  OtherProgram() = default;
+  OtherProgram(const OtherProgram&) = delete;
+  OtherProgram& operator=(const OtherProgram&) = delete;
+  ~OtherProgram();
+  // Starts it with dir as its base directory and waits for nothing.
+  bool Start(const std::wstring& dir);
+  bool Running() const;
+  // Waits for it to end by itself; false (with a failure) when it does not.
+  bool WaitForExit(DWORD timeoutMs = kDefaultTimeoutMs);
+  DWORD ExitCode() const;
+  DWORD pid() const { return pi_.dwProcessId; }
+
+ private:
+  PROCESS_INFORMATION pi_{};
+};
+
 // Commands and identifiers of the program.
 namespace cmd {
 constexpr int kAddMemo = 400;
