@@ -8,6 +8,7 @@
 #include "app/tray.h"
 #include "browser/browser.h"
 #include "category/category.h"
+#include "memo/memo_window.h"
 #include "core/keys.h"
 #include "res/resource.h"
 #include "store/settings_access.h"
@@ -88,6 +89,10 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
       return 0;
     case WM_COMMAND: OnMainCommand(hwnd, wParam, lParam); return 0;
     case WM_CLOSE: OnMainClose(hwnd); return 0;
+    case WM_DISPLAYCHANGE: BringAllMemosWithinReach(); return 0;
+    case WM_SETTINGCHANGE:
+      if (wParam == SPI_SETWORKAREA) BringAllMemosWithinReach();
+      return 0;
     case WM_ENDSESSION:
       if (wParam) DestroyWindow(hwnd);
       return 0;

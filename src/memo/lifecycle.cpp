@@ -2,8 +2,11 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <vector>
+
 #include "core/keys.h"
 #include "core/limits.h"
+#include "core/placement.h"
 #include "memo/memo_table.h"
 #include "memo/memo_window.h"
 #include "store/settings_access.h"
@@ -16,7 +19,38 @@ namespace dz {
 namespace {
 constexpr DWORD kFramedStyle = WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN | WS_THICKFRAME;
 constexpr DWORD kFramelessStyle = WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN;
+
+BOOL CALLBACK AddWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM areas) {
+  MONITORINFO info = {};
+  info.cbSize = sizeof info;
+  // Right after a resolution change some systems still report the old work
+  // area; it never reaches beyond its monitor.
+  RECT r;
+  if (GetMonitorInfoW(monitor, &info) && IntersectRect(&r, &info.rcWork, &info.rcMonitor))
+    reinterpret_cast<std::vector<Rect>*>(areas)->push_back(Rect{r.left, r.top, r.right, r.bottom});
+  return TRUE;
+}
+
+std::vector<Rect> WorkAreas() {
+  std::vector<Rect> areas;
+  EnumDisplayMonitors(nullptr, nullptr, AddWorkArea, reinterpret_cast<LPARAM>(&areas));
+  return areas;
+}
+
+void BringWithinReach(HWND w, const std::vector<Rect>& areas) {
+  RECT r;
+  if (!GetWindowRect(w, &r)) return;
+  const PlacementResult p = PlaceOnScreen(Rect{r.left, r.top, r.right, r.bottom}, areas);
+  if (!p.moved) return;
+  SetWindowPos(w, nullptr, p.rect.left, p.rect.top, p.rect.right - p.rect.left, p.rect.bottom - p.rect.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
 }  // namespace
+
+void BringAllMemosWithinReach() {
+  const std::vector<Rect> areas = WorkAreas();
+  for (HWND w : MemoWindows()) BringWithinReach(w, areas);
+}
 
 HWND CreateMemoWindow(const Placement& place, int style, int windowLevel) {
   HWND w = CreateWindowExW(WS_EX_TOOLWINDOW, kMemoClass, L"child", style == 1 ? kFramedStyle : kFramelessStyle,
@@ -24,6 +58,9 @@ HWND CreateMemoWindow(const Placement& place, int style, int windowLevel) {
   if (!w) return nullptr;
   if (windowLevel == 0) SetWindowPos(w, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   DragAcceptFiles(w, TRUE);
+  // A place stored on a monitor that is gone, or at a larger resolution,
+  // would leave the memo where nobody can take hold of it.
+  BringWithinReach(w, WorkAreas());
   return w;
 }
 
@@ -63,6 +100,7 @@ void InvalidateAllMemos(BOOL erase) {
 }
 
 void ShowAllMemos() {
+  BringAllMemosWithinReach();
   for (HWND w : MemoWindows()) {
     ShowWindow(w, SW_SHOWNORMAL);
     SetWindowPos(w, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);

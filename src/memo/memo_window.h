@@ -23,6 +23,9 @@ HWND CreateMemo(std::string_view escapedText);
 // and destroys w.
 void DeleteMemo(HWND w);
 void InvalidateAllMemos(BOOL erase);
+// Moves every memo that shows less than a grip's worth on any monitor's
+// work area into the nearest one; reachable memos stay where they are.
+void BringAllMemosWithinReach();
 
 void ShowAllMemos();             // IDC_SHOW_ALL
 void HideAllMemos();             // IDC_HIDE_ALL

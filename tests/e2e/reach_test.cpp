@@ -1,0 +1,120 @@
+// Memos always within reach: a memo stored where no monitor shows it is
+// brought back; a memo the user can reach stays where it is.
+#include <algorithm>
+
+#include "harness.h"
+
+namespace e2e {
+namespace {
+
+using Reach = DerezizTest;
+
+constexpr int kShowAll = 401;
+
+RECT WorkArea() {
+  RECT r = {};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
+  return r;
+}
+
+bool Inside(const RECT& inner, const RECT& outer) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
+}
+
+std::vector<HWND> Except(std::vector<HWND> all, std::initializer_list<HWND> known) {
+  std::vector<HWND> rest;
+  for (HWND h : all)
+    if (std::find(known.begin(), known.end(), h) == known.end()) rest.push_back(h);
+  return rest;
+}
+
+TEST_F(Reach, MemosOffEveryMonitorComeIntoViewAndReachableOnesStay) {
+  const RECT work = WorkArea();
+  ASSERT_GT(work.right - work.left, 400);
+  // Far away; 10 pixels visible at the right edge (too little to take
+  // hold of); exactly a grip's width visible; plainly on screen.
+  const int edge = work.right - 10, grip = work.right - 32;
+  WriteCategory({MemoSpec{5000, 4000, 120, 80, std::string("far")}, MemoSpec{edge, 300, 100, 60},
+                 MemoSpec{grip, 500, 100, 60}, MemoSpec{300, 200, 100, 100, std::string("near")}});
+  ASSERT_TRUE(Start(4));
+  HWND onScreen = MemoAt(300, 200), atGrip = MemoAt(grip, 500);
+  ASSERT_TRUE(onScreen && atGrip) << "reachable memos keep their places";
+  std::vector<HWND> moved = Except(Memos(), {onScreen, atGrip});
+  ASSERT_EQ(moved.size(), 2u);
+  for (HWND h : moved) {
+    const RECT r = WindowRect(h);
+    EXPECT_TRUE(Inside(r, work)) << RectStr(r) << " lies inside the work area " << RectStr(work);
+  }
+  const RECT distant = WindowRect(moved[0]).right - WindowRect(moved[0]).left == 120 ? WindowRect(moved[0])
+                                                                                  : WindowRect(moved[1]);
+  EXPECT_EQ(distant.right - distant.left, 120) << "the size is kept";
+  EXPECT_EQ(distant.bottom - distant.top, 80);
+  ASSERT_TRUE(Exit());
+
+  const dz::IniDocument cat = Category();
+  EXPECT_EQ(Get(cat, "ChildWindow", "0x"), std::to_string(distant.left)) << "the new place is saved";
+  EXPECT_EQ(Get(cat, "ChildWindow", "0y"), std::to_string(distant.top));
+  EXPECT_EQ(Get(cat, "ChildWindow", "0h"), "120");
+  EXPECT_EQ(Get(cat, "ChildWindow", "0l"), "80");
+  EXPECT_EQ(Get(cat, "ChildWindow", "0Text"), "far") << "nothing else of the memo changes";
+  EXPECT_EQ(Get(cat, "ChildWindow", "2x"), std::to_string(grip));
+  EXPECT_EQ(Get(cat, "ChildWindow", "3x"), "300");
+  EXPECT_EQ(Get(cat, "ChildWindow", "3y"), "200");
+}
+
+TEST_F(Reach, ShowAllBringsBackAMemoMovedOffScreen) {
+  WriteCategory({MemoSpec{200, 150, 90, 70}, MemoSpec{500, 150, 90, 70}});
+  ASSERT_TRUE(Start(2));
+  HWND lost = MemoAt(200, 150), kept = MemoAt(500, 150);
+  ASSERT_TRUE(lost && kept);
+  // Where a monitor that has been removed used to be.
+  SetWindowPos(lost, nullptr, -3000, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ASSERT_TRUE(Wait([&] { return WindowRect(lost).left == -3000; }, "the memo to be off screen"));
+  PostCommand(main(), kShowAll);
+  ASSERT_TRUE(Wait([&] { return Inside(WindowRect(lost), WorkArea()); }, "the memo to come back"));
+  EXPECT_EQ(WindowRect(lost).right - WindowRect(lost).left, 90);
+  EXPECT_EQ(RectStr(WindowRect(kept)), RectStr(RECT{500, 150, 590, 220}));
+  ASSERT_TRUE(Exit());
+}
+
+TEST_F(Reach, ASmallerScreenBringsBackAMemoNearTheFarCorner) {
+  const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+  const int cx = screenWidth - 120, cy = GetSystemMetrics(SM_CYSCREEN) - 90;
+  WriteCategory({MemoSpec{cx, cy, 100, 70}, MemoSpec{50, 50, 100, 70}});
+  ASSERT_TRUE(Start(2));
+  HWND corner = MemoAt(cx, cy), inside = MemoAt(50, 50);
+  ASSERT_TRUE(corner && inside);
+  // The resolution drops, as when a notebook leaves its large monitor: the
+  // program hears of it through WM_DISPLAYCHANGE.
+  DEVMODEW mode = {};
+  mode.dmSize = sizeof mode;
+  mode.dmPelsWidth = 800;
+  mode.dmPelsHeight = 600;
+  mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+  if (ChangeDisplaySettingsW(&mode, 0) != DISP_CHANGE_SUCCESSFUL) {
+    ASSERT_TRUE(Exit());
+    GTEST_SKIP() << "this system does not let the test change the screen size";
+  }
+  // The tests after this one need the screen as it was.
+  struct Restore {
+    int width;
+    ~Restore() {
+      ChangeDisplaySettingsW(nullptr, 0);
+      EXPECT_TRUE(Within([&] { return GetSystemMetrics(SM_CXSCREEN) == width; }, 5000)) << "screen size restored";
+    }
+  } restore{screenWidth};
+  if (!Within([&] { return GetSystemMetrics(SM_CXSCREEN) <= 800; }, 5000)) {
+    ASSERT_TRUE(Exit());
+    GTEST_SKIP() << "the screen size change was accepted but did not take effect (screen width now "
+                 << GetSystemMetrics(SM_CXSCREEN) << ")";
+  }
+  const RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  ASSERT_TRUE(Wait([&] { return Inside(WindowRect(corner), screen); }, "the corner memo to come into view"));
+  EXPECT_EQ(WindowRect(corner).right - WindowRect(corner).left, 100);
+  EXPECT_EQ(RectStr(WindowRect(inside)), RectStr(RECT{50, 50, 150, 120})) << "a memo still in view stays";
+  ASSERT_TRUE(Exit());
+}
+
+}  // namespace
+}  // namespace e2e
