@@ -19,7 +19,7 @@ void OnAddMemo(HWND main) {
     MessageBoxJ(main, kTooManyMemos, nullptr, MB_OK);
     return;
   }
-  CreateMemo("");
+  if (!CreateMemo("")) MessageBoxJ(main, kMemoNotAdded, nullptr, MB_OK);
 }
 
 void OnAbout(HWND main) {

@@ -54,6 +54,8 @@ bool OnMainCreate(HWND hwnd) {
 }
 
 void OnMainClose(HWND hwnd) {
+  // Text that cannot be stored stays in its editor, and the program with it.
+  if (!CommitEditor()) return;
   if (MessageBoxJ(hwnd, "終了してもよろしいですか", "終了確認", MB_OKCANCEL | MB_ICONQUESTION) == IDOK) {
     DestroyWindow(hwnd);
   }

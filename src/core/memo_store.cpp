@@ -86,7 +86,7 @@ FontSpec ReadFont(SettingsFile& cat, int n) {
 }
 
 NewMemo ApplyTemplate(SettingsFile& cat, int n, std::string_view escapedText) {
-  SettingsBatch batch(cat);
+  cat.BeginBatch();
   // Values are copied as text, as stored; the window code gets them parsed.
   for (const Copy& c : kTemplate) {
     std::string v = cat.Read(kSecMemos, c.from, c.def ? c.def : kDefaultFace);
@@ -97,6 +97,7 @@ NewMemo ApplyTemplate(SettingsFile& cat, int n, std::string_view escapedText) {
   cat.Write(kSecMemos, MemoKey(n, "WindowLebel"), level);
 
   NewMemo m;
+  m.stored = cat.EndBatch();
   m.font = ReadFont(cat, n);
   m.style = MemoInt(cat, n, "Style", 1);
   m.place = ReadPlacement(cat, n);

@@ -25,6 +25,7 @@ struct Placement {
 // defaults and writes the memo's own keys in the documented order, text
 // included, as one file replacement. Returns what the window code needs.
 struct NewMemo {
+  bool stored = false;  // false: the file could not be written, no key changed
   FontSpec font;
   int32_t style = 1;
   Placement place;

@@ -247,6 +247,11 @@ void SettingsFile::Refresh() {
   readable_ = true;
 }
 
+bool SettingsFile::Readable() {
+  Refresh();
+  return readable_;
+}
+
 std::optional<std::string> SettingsFile::Get(std::string_view section, std::string_view key) {
   Refresh();
   return doc_.Get(section, key);

@@ -99,6 +99,9 @@ class SettingsFile {
   int32_t ReadInt(std::string_view section, std::string_view key, int32_t def);
   // The whole value, uncut; nullopt when the key is absent.
   std::optional<std::string> Get(std::string_view section, std::string_view key);
+  // False while the file exists but cannot be read: nothing read from it
+  // then is what it holds, and nothing may be written over it.
+  bool Readable();
   bool Write(std::string_view section, std::string_view key, std::string_view value);
   bool WriteInt(std::string_view section, std::string_view key, int32_t value);
   bool Remove(std::string_view section, std::string_view key);

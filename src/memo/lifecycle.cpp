@@ -76,6 +76,7 @@ HWND CreateMemo(std::string_view escapedText) {
   if (m.count < 0 || m.count >= kMaxMemos) return nullptr;
   const int n = m.count;
   NewMemo nm = ApplyTemplate(CategoryFile(), n, escapedText);
+  if (!nm.stored) return nullptr;
   Memo& memo = m[n];
   ReplaceMemoFont(n, CreateMemoFont(nm.font));
   memo.browser = nullptr;
@@ -89,7 +90,10 @@ void DeleteMemo(HWND w) {
   if (n < 0) return;
   // The file moves first: if it cannot be rewritten the memo stays, so the
   // table never disagrees with the keys of the later memos.
-  if (!RenumberAfterDelete(CategoryFile(), n, Memos().count)) return;
+  if (!RenumberAfterDelete(CategoryFile(), n, Memos().count)) {
+    Tell(kMemoNotDeleted);
+    return;
+  }
   RemoveMemoRecord(n);
   // w is no longer in the table, so its destruction records nothing.
   DestroyWindow(w);

@@ -17,7 +17,8 @@ HWND CreateMemoWindow(const Placement& place, int style, int windowLevel);
 // The font of a memo as built from its font keys (Shift_JIS character set).
 HFONT CreateMemoFont(const FontSpec& font);
 // Appends a memo with the template style and the given (already escaped)
-// text. Returns null (and changes nothing) when the category is full.
+// text. Returns null (and changes nothing) when the category is full or its
+// file cannot be written; the caller tells the user.
 HWND CreateMemo(std::string_view escapedText);
 // Removes the memo of window w (no confirmation), renumbers the later memos
 // and destroys w.

@@ -2,6 +2,7 @@
 // The two settings files of the running program and where they are.
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/settings.h"
 
@@ -21,5 +22,20 @@ void SetCurrentCategory(std::string_view sjisName);
 const std::string& CurrentCategory();
 // "<base>\data\<name>" as a wide path (the category's own directory).
 std::wstring CategoryDirectory(std::string_view sjisName);
+// "<base>" as a wide path.
+std::wstring BaseDirectory();
+
+// Before the first replacement of a settings file in a run, the file as it
+// was is copied to "<base>\backup" ("Memo.dat.<time>.bak",
+// "data\<category>.dat.<time>.bak"); the newest kBackupsKept copies of each
+// file are kept.
+inline constexpr int kBackupsKept = 5;
+
+// A settings file that could not be written is noted; listener (when set)
+// is called the first time a file fails, so that the user can be told once
+// per run. TakeNewWriteFailures returns the files (UTF-8 paths) not taken
+// before.
+void SetWriteFailureListener(void (*listener)());
+std::vector<std::string> TakeNewWriteFailures();
 
 }  // namespace dz

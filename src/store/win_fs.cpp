@@ -4,6 +4,7 @@
 
 #include <atomic>
 
+#include "win/path.h"
 #include "win/text.h"
 
 namespace dz {
@@ -23,7 +24,7 @@ bool IsDirectory(const std::wstring& dir) {
 // or a share, which either exist or cannot be created anyway.
 bool MakeDirs(const std::wstring& dir) {
   if (dir.empty() || IsDirectory(dir)) return true;
-  if (dir.size() <= 2 && dir.back() == L':') return false;
+  if (dir.back() == L':') return false;
   std::wstring up = ParentOf(dir);
   if (!up.empty() && up != dir && !MakeDirs(up)) return false;
   return CreateDirectoryW(dir.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
@@ -49,7 +50,7 @@ FileStamp WinFileSystem::Stamp(const std::string& path) {
   FileStamp s;
   const std::optional<std::wstring> wide = WidenUtf8Exact(path);
   if (!wide) return s;
-  const std::wstring& w = *wide;
+  const std::wstring w = ExtendedPath(*wide);
   // No access rights asked: opening for attributes only does not conflict
   // with how others share the file.
   HANDLE h = CreateFileW(w.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -86,7 +87,7 @@ FileStamp WinFileSystem::Stamp(const std::string& path) {
 bool WinFileSystem::ReadAll(const std::string& path, std::string* bytes) {
   const std::optional<std::wstring> wide = WidenUtf8Exact(path);
   if (!wide) return false;
-  const std::wstring& w = *wide;
+  const std::wstring w = ExtendedPath(*wide);
   HANDLE h = CreateFileW(w.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
@@ -117,7 +118,7 @@ bool WinFileSystem::ReadAll(const std::string& path, std::string* bytes) {
 bool WinFileSystem::ReplaceAtomically(const std::string& path, std::string_view bytes) {
   const std::optional<std::wstring> wide = WidenUtf8Exact(path);
   if (!wide || wide->empty()) return false;
-  const std::wstring& target = *wide;
+  const std::wstring target = ExtendedPath(*wide);
   if (!MakeDirs(ParentOf(target))) return false;
   std::wstring tmp = target + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
                      std::to_wstring(++g_tempCounter) + L".tmp";

@@ -25,6 +25,10 @@ struct EditorState {
   HWND wnd = nullptr;
   WNDPROC saved = nullptr;  // the control's own procedure
   std::string opened;       // the stored text as it was read when editing began
+  std::wstring shown;       // the editor's text right after it was opened
+  // Set while the user is told that a commit failed: the message box takes
+  // the activation, which must not ask for the same commit again.
+  bool telling = false;
 };
 EditorState g_editor;
 
@@ -36,6 +40,9 @@ EditorLibraries g_libraries;
 
 constexpr char kTextCut[] =
     "テキストが長すぎるため、メモに入りきらない末尾の部分は保存されませんでした。";
+constexpr char kTextNotSaved[] =
+    "メモのテキストを保存できませんでした。\n編集中のテキストはそのまま残してあります。"
+    "保存できるようになってから、もう一度編集を終えてください。";
 
 // The rich-edit class to create. The classic "RICHEDIT" class is an ANSI
 // window: wide text set on it passes through the system's ANSI code page and
@@ -164,22 +171,24 @@ bool RefusesIncoming(HWND editor, UINT msg, WPARAM wParam) {
   }
 }
 
-// Writes the editor's text as the stored text of its memo. True when the
-// text had to be cut to the stored limit.
-bool SaveEditorText(HWND editor) {
+enum class Saved { kWhole, kCut, kFailed };
+
+// Writes the editor's text as the stored text of its memo.
+Saved SaveEditorText(HWND editor) {
   int n = MemoNumberFromWindow(GetParent(editor));
-  if (n < 0) return false;
+  if (n < 0) return Saved::kWhole;
+  const std::wstring text = EditorText(editor);
   // Opening and closing without a change keeps the stored text byte for
-  // byte: the control turns every lone CR or LF into a CR LF.
-  if (!SendMessageW(editor, EM_GETMODIFY, 0, 0)) {
-    CategoryFile().Write(kSecMemos, MemoKey(n, "Text"), g_editor.opened);
-    return false;
-  }
-  std::string stored = EscapeText(Narrow(EditorText(editor)));
-  bool cut = stored.size() > static_cast<size_t>(kMaxTextChars);
+  // byte: the control turns every lone CR or LF into a CR LF. The text
+  // itself decides, not the control's modified flag, which text set by
+  // other programs (WM_SETTEXT) leaves clear.
+  if (text == g_editor.shown)
+    return CategoryFile().Write(kSecMemos, MemoKey(n, "Text"), g_editor.opened) ? Saved::kWhole : Saved::kFailed;
+  std::string stored = EscapeText(Narrow(text));
+  const bool cut = stored.size() > static_cast<size_t>(kMaxTextChars);
   if (cut) stored.resize(SjisPrefixLen(stored, kMaxTextChars));
-  CategoryFile().Write(kSecMemos, MemoKey(n, "Text"), stored);
-  return cut;
+  if (!CategoryFile().Write(kSecMemos, MemoKey(n, "Text"), stored)) return Saved::kFailed;
+  return cut ? Saved::kCut : Saved::kWhole;
 }
 
 LRESULT CALLBACK EditorProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -198,10 +207,10 @@ LRESULT CALLBACK EditorProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (hwnd == g_editor.wnd) CommitEditor();
       return 0;
     case WM_DESTROY:
-      // Destroyed with its memo (shutdown, category switch): keep the text.
+      // Destroyed with its memo (end of the session): keep the text.
       if (hwnd == g_editor.wnd) {
         g_editor.wnd = nullptr;
-        SaveEditorText(hwnd);
+        if (SaveEditorText(hwnd) == Saved::kFailed) Tell(kTextNotSaved);
       }
       break;
     default:
@@ -222,7 +231,7 @@ void OpenEditor(HWND memo) {
   const wchar_t* cls = EditorClass();
   if (!cls) return;
   // One editor at a time; an editor left on another memo is saved first.
-  CommitEditor();
+  if (!CommitEditor()) return;
   n = MemoNumberFromWindow(memo);
   if (n < 0) return;
 
@@ -242,21 +251,31 @@ void OpenEditor(HWND memo) {
   g_editor.opened = CategoryFile().Read(kSecMemos, MemoKey(n, "Text"), "", kMaxTextChars);
   SetWindowTextW(editor, Widen(DecodeText(g_editor.opened)).c_str());
   SendMessageW(editor, EM_SETMODIFY, FALSE, 0);
+  g_editor.shown = EditorText(editor);
   g_editor.wnd = editor;
   g_editor.saved = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(editor, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&EditorProc)));
   SetFocus(editor);
 }
 
-void CommitEditor() {
+bool CommitEditor() {
   HWND editor = g_editor.wnd;
-  if (!editor) return;
+  if (!editor) return true;
+  if (g_editor.telling) return false;
+  const Saved saved = SaveEditorText(editor);
+  if (saved == Saved::kFailed) {
+    // The editor stays with the text; the next commit tries again.
+    g_editor.telling = true;
+    Tell(kTextNotSaved);
+    g_editor.telling = false;
+    return false;
+  }
   // Cleared first: destroying the editor, and the message a cut text shows,
   // may deactivate the memo and ask for a commit again.
   g_editor.wnd = nullptr;
-  const bool cut = SaveEditorText(editor);
   DestroyWindow(editor);
-  if (cut) Tell(kTextCut);
+  if (saved == Saved::kCut) Tell(kTextCut);
+  return true;
 }
 
 HWND Editor() { return g_editor.wnd; }

@@ -10,8 +10,10 @@ void FreeEditorLibraries();
 // for a window that is not a memo, a memo in browser mode, or when no
 // rich-edit library could be loaded.
 void OpenEditor(HWND memo);
-// Ends edit mode, writing the escaped text, if an editor exists.
-void CommitEditor();
+// Ends edit mode, writing the escaped text, if an editor exists. When the
+// text cannot be written the user is told and the editor stays open with
+// it: false then.
+bool CommitEditor();
 // The editor window, or null.
 HWND Editor();
 // The memo's client area is now w x h: an editor on it follows.

@@ -26,6 +26,7 @@ constexpr char kClipboardTooLarge[] = "クリップボードのテキストが�
 constexpr char kCannotRead[] = "ファイルを開けないか、読み込めませんでした。";
 constexpr char kCannotSave[] = "ファイルを保存できませんでした。";
 constexpr char kBadPicturePath[] = "このファイルの場所は背景の画像として記録できません。";
+constexpr char kBackNotStored[] = "背景の画像を記録できませんでした。設定ファイルに書き込めません。";
 
 std::string StoredText(int n) { return CategoryFile().Read(kSecMemos, MemoKey(n, "Text"), "", kMaxTextChars); }
 
@@ -36,7 +37,10 @@ void StoreCombinedText(HWND memo, int n, const std::optional<std::string>& store
     Tell(tooLarge);
     return;
   }
-  CategoryFile().Write(kSecMemos, MemoKey(n, "Text"), *stored);
+  if (!CategoryFile().Write(kSecMemos, MemoKey(n, "Text"), *stored)) {
+    Tell(kTextNotStored);
+    return;
+  }
   InvalidateRect(memo, nullptr, TRUE);
 }
 
@@ -105,7 +109,7 @@ void DropTextFile(const std::wstring& path) {
     Tell(kFileTooLarge);
     return;
   }
-  CreateMemo(*stored);
+  if (!CreateMemo(*stored)) Tell(kMemoNotAdded);
 }
 
 }  // namespace
@@ -194,7 +198,10 @@ void OnDropFiles(HWND memo, HDROP drop) {
       Tell(kBadPicturePath);
       return;
     }
-    CategoryFile().Write(kSecMemos, MemoKey(n, "Back"), *stored);
+    if (!CategoryFile().Write(kSecMemos, MemoKey(n, "Back"), *stored)) {
+      Tell(kBackNotStored);
+      return;
+    }
   } else {
     DropTextFile(path);
   }

@@ -5,6 +5,9 @@
 namespace dz {
 
 inline constexpr char kTooManyMemos[] = "メモが百枚を超えています。";
+inline constexpr char kMemoNotAdded[] = "メモを追加できませんでした。設定ファイルに書き込めません。";
+inline constexpr char kMemoNotDeleted[] = "メモを削除できませんでした。設定ファイルに書き込めません。";
+inline constexpr char kTextNotStored[] = "メモのテキストを保存できませんでした。設定ファイルに書き込めません。";
 
 // utf8Caption may be null (the system's default caption).
 int MessageBoxJ(HWND owner, const char* utf8Text, const char* utf8Caption, UINT flags);

@@ -269,6 +269,7 @@ TEST_F(SettingsFileTest, ParsesOnlyWhenTheFileChanged) {
 TEST_F(SettingsFileTest, UnreadableFileIsNeverOverwritten) {
   fs.Put("cat.dat", "[S]\r\nk=precious\r\n");
   fs.lockReads = true;
+  EXPECT_FALSE(file.Readable());
   EXPECT_EQ(file.Read("S", "k", "def"), "def");
   EXPECT_FALSE(file.Write("S", "other", "x"));
   file.BeginBatch();
@@ -276,6 +277,7 @@ TEST_F(SettingsFileTest, UnreadableFileIsNeverOverwritten) {
   EXPECT_FALSE(file.EndBatch());
   EXPECT_EQ(fs.replaceCalls, 0);
   fs.lockReads = false;
+  EXPECT_TRUE(file.Readable());
   EXPECT_EQ(file.Read("S", "k", "def"), "precious");
   EXPECT_TRUE(file.Write("S", "other", "x"));
   EXPECT_EQ(fs.files["cat.dat"], "[S]\r\nk=precious\r\nother=x\r\n");
