@@ -1,5 +1,7 @@
 #include "app/main_window.h"
 
+#include <string>
+
 #include "app/app.h"
 #include "app/main_commands.h"
 #include "app/memo_proc.h"
@@ -8,7 +10,6 @@
 #include "app/tray.h"
 #include "browser/browser.h"
 #include "category/category.h"
-#include "core/keys.h"
 #include "res/resource.h"
 #include "store/settings_access.h"
 #include "text/edit.h"
@@ -21,6 +22,10 @@ namespace dz {
 namespace {
 
 constexpr int kTrayCategorySubmenuPos = 4;
+// Posted at the end of start-up: the notice about the start category is
+// shown once the memos are up and the message loop runs.
+constexpr UINT kShowStartNotice = WM_APP + 1;
+std::string g_startNotice;
 UINT g_taskbarCreated = 0;  // sent when the shell (and its tray) restarts
 
 void LoadMenus() {
@@ -40,7 +45,7 @@ bool OnMainCreate(HWND hwnd) {
   wchar_t dir[MAX_PATH] = {};
   DWORD len = GetCurrentDirectoryW(MAX_PATH, dir);
   SetBaseDirectory(NarrowUtf8(std::wstring_view(dir, len < MAX_PATH ? len : 0)));
-  SetCurrentCategory(AppFile().Read(kSecCategory, "NowCagoteri", kDefaultCategory, 259));
+  g_startNotice = OpenStartCategory();
   RefreshClock();
   StartMinuteClock(hwnd);
   LoadEditorLibraries();
@@ -49,6 +54,7 @@ bool OnMainCreate(HWND hwnd) {
   if (!RegisterMemoClass(TheProcess().inst)) return false;
   AddTrayIcon(hwnd);
   LoadMemoTable();
+  if (!g_startNotice.empty()) PostMessageW(hwnd, kShowStartNotice, 0, 0);
   return true;
 }
 
@@ -88,6 +94,10 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
       return 0;
     case WM_COMMAND: OnMainCommand(hwnd, wParam, lParam); return 0;
     case WM_CLOSE: OnMainClose(hwnd); return 0;
+    case kShowStartNotice:
+      Tell(g_startNotice.c_str());
+      g_startNotice.clear();
+      return 0;
     case WM_ENDSESSION:
       if (wParam) DestroyWindow(hwnd);
       return 0;
