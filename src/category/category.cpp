@@ -3,6 +3,7 @@
 
 #include <shellapi.h>
 
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -48,13 +49,13 @@ std::optional<std::string> NameToOpen(int k) {
 // current category is saved completely first (an open editor's text,
 // offsets, placements); if that fails the user stays where they are. After
 // a deletion nothing may be written, or the deleted file would come back.
-bool OpenCategory(const std::string& name, bool saveCurrent) {
+void OpenCategory(const std::string& name, bool saveCurrent) {
   if (saveCurrent) {
     CommitEditor();
     if (!SaveMemoTable()) {
       Tell(("カゴテリ「" + Utf8(CurrentCategory()) + "」を保存できなかったため、カゴテリを切り替えませんでした。")
                .c_str());
-      return false;
+      return;
     }
   }
   DestroyAllMemos(saveCurrent);
@@ -63,7 +64,6 @@ bool OpenCategory(const std::string& name, bool saveCurrent) {
   // current category again.
   AppFile().Write(kSecCategory, kCurrentKey, name);
   LoadMemoTable();
-  return true;
 }
 
 // True while the add dialog or the shell's delete confirmation is open.
