@@ -15,18 +15,13 @@ std::string LinkMark(const std::string& sjis) { return "<\\" + sjis + "\\>"; }
 std::string LinkMark(const std::wstring& target) { return LinkMark(Sjis(target)); }
 
 TEST_F(Menus, CheckMarksFollowEachMemosKeys) {
-  IniText ini;
-  ini.Section("ChildWindow").Set("No", 3);
-  AddMemoKeys(ini, 0, MemoSpec{100, 100});  // no style keys at all
-  AddMemoKeys(ini, 1, MemoSpec{300, 100, 100, 100, std::nullopt, 0, 1});
-  AddMemoKeys(ini, 2, MemoSpec{500, 100});
-  ini.Memo(2, "WindowLebel", "abc").Memo(2, "Style", "2");  // edited by hand
-  WriteCategory("data1", ini.bytes());
-  ASSERT_TRUE(Start(3));
+  // No style keys at all; then not topmost and without a frame.
+  WriteCategory({MemoSpec{100, 100}, MemoSpec{300, 100, 100, 100, std::nullopt, 0, 1}});
+  ASSERT_TRUE(Start(2));
   struct Case {
     HWND memo;
     bool topmost, framed;
-  } cases[] = {{MemoAt(100, 100), true, true}, {MemoAt(300, 100), false, false}, {MemoAt(500, 100), true, false}};
+  } cases[] = {{MemoAt(100, 100), true, true}, {MemoAt(300, 100), false, false}};
   for (const Case& c : cases) {
     ASSERT_NE(c.memo, nullptr);
     SCOPED_TRACE(DescribeForLog(c.memo));
@@ -41,7 +36,7 @@ TEST_F(Menus, CheckMarksFollowEachMemosKeys) {
     MenuKeys(menu, {VK_ESCAPE, VK_ESCAPE});
     ASSERT_TRUE(WaitMenusClosed());
   }
-  EXPECT_TRUE(NoDialogs("after looking at three menus"));
+  EXPECT_TRUE(NoDialogs("after looking at two menus"));
 }
 
 TEST_F(Links, PathsRunAtTheFirstAttemptInTextOrder) {
@@ -76,29 +71,6 @@ TEST_F(Links, PathsRunAtTheFirstAttemptInTextOrder) {
   ASSERT_TRUE(WaitForRecord("a.exe", &line));
   EXPECT_NE(line.find(Narrow(a)), std::string::npos) << line;
   EXPECT_TRUE(NoDialogs("after opening three links"));
-}
-
-TEST_F(Links, OnlyTheFirstTenMarksAreListed) {
-  CopyLinkProgram("x.exe");
-  // Eleven ways of naming the same program, told apart by its parameters.
-  auto target = [&](int i) { return base() + L"\\d" + std::to_wstring(i) + L"\\..\\x.exe"; };
-  std::string text;
-  for (int i = 0; i < 11; ++i) text += LinkMark(target(i)) + " ";
-  WriteCategory({MemoSpec{100, 100, 200, 100, text}});
-  ASSERT_TRUE(Start(1));
-  HWND memo = MemoAt(100, 100);
-  ASSERT_NE(memo, nullptr);
-
-  ASSERT_TRUE(ChooseInMemoMenu(memo, {VK_DOWN, VK_RIGHT, VK_UP, VK_RETURN}));  // the last item
-  std::string line;
-  ASSERT_TRUE(WaitForRecord("x.exe", &line));
-  EXPECT_NE(line.find(Narrow(target(9))), std::string::npos) << "the tenth mark is the last item: " << line;
-  EXPECT_EQ(line.find(Narrow(target(10))), std::string::npos) << line;
-
-  ASSERT_TRUE(DeleteFileW(Path("x.txt").c_str()));
-  ASSERT_TRUE(ChooseInMemoMenu(memo, {VK_DOWN, VK_RIGHT, VK_RETURN}));
-  ASSERT_TRUE(WaitForRecord("x.exe", &line));
-  EXPECT_NE(line.find(Narrow(target(0))), std::string::npos) << line;
 }
 
 TEST_F(Links, WebAndMailAddressesGoToTheirHandlers) {
