@@ -45,7 +45,8 @@ step() {
 ctest_stage() {
   local stage="$1" dir="$2" name="$3" line total f
   (cd "$dir" && ctest --output-on-failure -j "$(nproc)") >"$log/$name.txt" 2>&1
-  grep -E '^[0-9]+% tests passed|^The following tests FAILED|Failed|\*\*\*' "$log/$name.txt" | head -40
+  grep -E '^[0-9]+% tests passed|^The following tests FAILED|\*\*\*|\((Failed|Timeout|Not Run|SEGFAULT|Subprocess aborted|Exception)\)' \
+    "$log/$name.txt" | head -40
   if line=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log/$name.txt" | tail -1); then
     total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line")
     f=$(sed -E 's/.* ([0-9]+) tests? failed.*/\1/' <<<"$line")
