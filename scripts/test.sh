@@ -64,6 +64,14 @@ if ! step setup bash scripts/setup.sh; then
   stage_result "setup" 0 1
 fi
 
+echo "== source folders include one another one way only =="
+if python3 scripts/include_graph.py >"$log/include-graph.txt" 2>&1; then
+  stage_result "include graph" 1 0
+else
+  cat "$log/include-graph.txt"
+  stage_result "include graph" 0 1
+fi
+
 echo "== unit tests =="
 if step build-native bash scripts/build.sh native; then
   ctest_stage "unit tests" build/native unit
