@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "app/memo_proc.h"
+#include "category/category.h"
 #include "core/limits.h"
 #include "memo/memo_table.h"
 #include "memo/memo_window.h"
@@ -15,6 +16,7 @@ namespace dz {
 namespace {
 
 void OnAddMemo(HWND main) {
+  if (!EnsureMemosLoaded()) return;
   if (Memos().count >= kMaxMemos) {
     MessageBoxJ(main, kTooManyMemos, nullptr, MB_OK);
     return;

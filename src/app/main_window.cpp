@@ -27,7 +27,20 @@ constexpr int kTrayCategorySubmenuPos = 4;
 // shown once the memos are up and the message loop runs.
 constexpr UINT kShowStartNotice = WM_APP + 1;
 std::string g_startNotice;
+// Posted when a settings file could not be written for the first time in
+// this run; the notice never opens inside whatever was writing (a paint,
+// a dialog).
+constexpr UINT kWriteFailed = WM_APP + 2;
 UINT g_taskbarCreated = 0;  // sent when the shell (and its tray) restarts
+
+void OnWriteFailed() {
+  for (const std::string& path : TakeNewWriteFailures()) {
+    const std::string text = "次のファイルに保存できませんでした。\n" + path +
+                             "\n\n読み取り専用になっていないか、ディスクに空きがあるかを確かめてください。"
+                             "保存できるようになるまで、このファイルへの変更は保存されません。";
+    Tell(text.c_str());
+  }
+}
 
 void LoadMenus() {
   App& app = TheApp();
@@ -43,9 +56,18 @@ void LoadMenus() {
 // Returns false when start-up must be abandoned.
 bool OnMainCreate(HWND hwnd) {
   TheProcess().main = hwnd;
-  wchar_t dir[MAX_PATH] = {};
-  DWORD len = GetCurrentDirectoryW(MAX_PATH, dir);
-  SetBaseDirectory(NarrowUtf8(std::wstring_view(dir, len < MAX_PATH ? len : 0)));
+  // The whole folder, however long: a cut or empty one would put the
+  // settings at the drive's root.
+  std::wstring dir(GetCurrentDirectoryW(0, nullptr), L'\0');
+  DWORD len = dir.empty() ? 0 : GetCurrentDirectoryW(static_cast<DWORD>(dir.size()), &dir[0]);
+  if (len == 0 || len >= dir.size()) {
+    MessageBoxJ(nullptr, "作業フォルダーを調べられないため、Dereziz を起動できません。", "Dereziz", MB_OK | MB_ICONERROR);
+    return false;
+  }
+  dir.resize(len);
+  while (dir.size() > 3 && dir.back() == L'\\') dir.pop_back();
+  SetBaseDirectory(NarrowUtf8(dir));
+  SetWriteFailureListener([] { PostMessageW(TheProcess().main, kWriteFailed, 0, 0); });
   g_startNotice = OpenStartCategory();
   RefreshClock();
   StartMinuteClock(hwnd);
@@ -54,7 +76,10 @@ bool OnMainCreate(HWND hwnd) {
   LoadMenus();
   if (!RegisterMemoClass(TheProcess().inst)) return false;
   AddTrayIcon(hwnd);
-  LoadMemoTable();
+  if (!LoadMemoTable()) {
+    if (!g_startNotice.empty()) g_startNotice += "\n\n";
+    g_startNotice += UnreadableCategoryMessage();
+  }
   if (!g_startNotice.empty()) PostMessageW(hwnd, kShowStartNotice, 0, 0);
   return true;
 }
@@ -101,6 +126,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     case WM_SETTINGCHANGE:
       if (wParam == SPI_SETWORKAREA) BringAllMemosWithinReach();
       return 0;
+    case kWriteFailed: OnWriteFailed(); return 0;
     case kShowStartNotice:
       Tell(g_startNotice.c_str());
       g_startNotice.clear();

@@ -51,7 +51,8 @@ std::optional<std::string> NameToOpen(int k) {
 // a deletion nothing may be written, or the deleted file would come back.
 void OpenCategory(const std::string& name, bool saveCurrent) {
   if (saveCurrent) {
-    CommitEditor();
+    // Text that cannot be stored keeps its editor, and the user this category.
+    if (!CommitEditor()) return;
     if (!SaveMemoTable()) {
       Tell(("カゴテリ「" + Utf8(CurrentCategory()) + "」を保存できなかったため、カゴテリを切り替えませんでした。")
                .c_str());
@@ -63,7 +64,7 @@ void OpenCategory(const std::string& name, bool saveCurrent) {
   // A failure here is repaired by the save at exit, which names the
   // current category again.
   AppFile().Write(kSecCategory, kCurrentKey, name);
-  LoadMemoTable();
+  if (!LoadMemoTable()) Tell(UnreadableCategoryMessage().c_str());
 }
 
 // True while the add dialog or the shell's delete confirmation is open.

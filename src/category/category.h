@@ -14,8 +14,14 @@ namespace dz {
 // empty when the stored name was used.
 std::string OpenStartCategory();
 
-// Reads the current category file and creates every memo window.
-void LoadMemoTable();
+// Reads the current category file and creates every memo window. False
+// (and nothing loaded) when the file exists but stays unreadable for a
+// while; until it is loaded nothing is written to it.
+bool LoadMemoTable();
+// True when the memos are loaded, loading them now if their file has become
+// readable; otherwise tells the user (UnreadableCategoryMessage) and false.
+bool EnsureMemosLoaded();
+std::string UnreadableCategoryMessage();
 // Writes the current category to Memo.dat and the table and placements to
 // the category file (one file replacement each). Does nothing before the
 // memos were loaded, so an abandoned start-up never writes over the file.

@@ -10,6 +10,7 @@
 #include "memo/memo_table.h"
 #include "memo/memo_window.h"
 #include "store/settings_access.h"
+#include "win/message.h"
 
 namespace dz {
 
@@ -17,9 +18,37 @@ namespace {
 // Set once the memos were loaded; until then nothing may be saved over the
 // category file.
 bool g_loaded = false;
+
+// A backup or synchronisation program may hold the file for a moment.
+bool WaitUntilReadable(SettingsFile& file) {
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    if (file.Readable()) return true;
+    Sleep(100);
+  }
+  return file.Readable();
+}
 }  // namespace
 
-void LoadMemoTable() {
+std::string UnreadableCategoryMessage() {
+  return "カゴテリのファイル「" + CategoryFile().path() +
+         "」を読み込めません。ほかのプログラムが使用している可能性があります。\n"
+         "読み込めるようになるまで、このファイルには何も書き込みません。";
+}
+
+bool EnsureMemosLoaded() {
+  if (g_loaded) return true;
+  if (CategoryFile().Readable()) return LoadMemoTable();
+  Tell(UnreadableCategoryMessage().c_str());
+  return false;
+}
+
+bool LoadMemoTable() {
+  // A file that exists but cannot be read is not an empty category: taken
+  // for one, the next new memo and the save at exit would write over it.
+  if (!WaitUntilReadable(CategoryFile())) {
+    g_loaded = false;
+    return false;
+  }
   LoadedTable t = LoadTable(CategoryFile(), kDefaultHomePage);
   MemoTable& m = Memos();
   for (int n = 0; n < kMaxMemos; ++n) {
@@ -43,6 +72,7 @@ void LoadMemoTable() {
     }
   }
   g_loaded = true;
+  return true;
 }
 
 bool SaveMemoTable() {
@@ -58,8 +88,9 @@ bool SaveMemoTable() {
   std::copy(std::begin(m.custColors), std::end(m.custColors), snap.custColors.begin());
   for (int n = 0; n < m.count; ++n) {
     RECT r = {};
-    GetWindowRect(m[n].wnd, &r);  // hidden memos too
+    const bool hasWindow = m[n].wnd && GetWindowRect(m[n].wnd, &r);  // hidden memos too
     snap.places.push_back(Placement{r.left, r.top, r.right - r.left, r.bottom - r.top});
+    snap.keepStored.push_back(!hasWindow);
   }
   const bool saved = SaveTable(CategoryFile(), snap);
   return named && saved;

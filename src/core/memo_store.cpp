@@ -135,6 +135,7 @@ bool SaveTable(SettingsFile& cat, const TableSnapshot& t) {
   int count = std::clamp(t.count, 0, kMaxMemos);
   cat.WriteInt(kSecMemos, "No", count);
   for (int n = 0; n < count && n < static_cast<int>(t.places.size()); ++n) {
+    if (static_cast<size_t>(n) < t.keepStored.size() && t.keepStored[static_cast<size_t>(n)]) continue;
     const Placement& p = t.places[static_cast<size_t>(n)];
     cat.WriteInt(kSecMemos, MemoKey(n, "x"), p.x);
     cat.WriteInt(kSecMemos, MemoKey(n, "y"), p.y);

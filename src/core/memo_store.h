@@ -61,6 +61,9 @@ struct TableSnapshot {
   std::array<int32_t, kMaxMemos> hOffset = {};
   std::array<uint32_t, kCustomColors> custColors = {};
   std::vector<Placement> places;
+  // Memos whose placement keys stay as stored (say, their window could not
+  // be created): true at their number.
+  std::vector<bool> keepStored;
 };
 bool SaveTable(SettingsFile& cat, const TableSnapshot& t);
 

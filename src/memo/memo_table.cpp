@@ -35,7 +35,9 @@ std::vector<HWND> MemoWindows() {
   const MemoTable& m = Memos();
   std::vector<HWND> windows;
   windows.reserve(static_cast<size_t>(m.count));
-  for (int n = 0; n < m.count; ++n) windows.push_back(m.memo[n].wnd);
+  for (int n = 0; n < m.count; ++n) {
+    if (m.memo[n].wnd) windows.push_back(m.memo[n].wnd);
+  }
   return windows;
 }
 

@@ -41,7 +41,8 @@ bool InBrowserMode(int n);
 // Puts font into memo n's record and releases the font it replaces.
 void ReplaceMemoFont(int n, HFONT font);
 // The live memo windows in number order, taken before a loop whose calls
-// send messages that could change the table.
+// send messages that could change the table. A memo whose window could not
+// be created has none and is left out.
 std::vector<HWND> MemoWindows();
 // Removes memo n from the table: later records move down one place. The
 // window is left to the caller; the memo's font is released.

@@ -113,7 +113,6 @@ std::vector<std::string> TakeNewWriteFailures() {
   return out;
 }
 
-std::wstring BaseDirectory() { return WidenUtf8(ThePaths().baseDir); }
 
 SettingsFile& AppFile() {
   static SettingsFile file(Fs(), std::string());

@@ -24,8 +24,6 @@ void SetCurrentCategory(std::string_view sjisName);
 const std::string& CurrentCategory();
 // "<base>\data\<name>" as a wide path (the category's own directory).
 std::wstring CategoryDirectory(std::string_view sjisName);
-// "<base>" as a wide path.
-std::wstring BaseDirectory();
 
 // Before the first replacement of a settings file in a run, the file as it
 // was is copied to "<base>\backup" ("Memo.dat.<time>.bak",
