@@ -99,11 +99,40 @@ void OnDialogCommand(HWND dlg, GradientDialog& d, int id, int code) {
   }
 }
 
+// The dialog opens beside its memo rather than over it, so that the memo
+// can be seen to follow each change; where no side has room it stays where
+// the template puts it.
+void PlaceBeside(HWND dlg, HWND memo) {
+  RECT m, d;
+  if (!GetWindowRect(memo, &m) || !GetWindowRect(dlg, &d)) return;
+  const LONG w = d.right - d.left, h = d.bottom - d.top;
+  MONITORINFO mi = {};
+  mi.cbSize = sizeof mi;
+  if (!GetMonitorInfoW(MonitorFromWindow(memo, MONITOR_DEFAULTTONEAREST), &mi)) return;
+  const RECT& work = mi.rcWork;
+  auto clamp = [](LONG v, LONG lo, LONG hi) { return v < lo ? lo : (v > hi ? hi : v); };
+  const LONG y = clamp(m.top, work.top, work.bottom - h), x = clamp(m.left, work.left, work.right - w);
+  POINT at;
+  if (m.right + w <= work.right) {
+    at = {m.right, y};
+  } else if (m.left - w >= work.left) {
+    at = {m.left - w, y};
+  } else if (m.bottom + h <= work.bottom) {
+    at = {x, m.bottom};
+  } else if (m.top - h >= work.top) {
+    at = {x, m.top - h};
+  } else {
+    return;
+  }
+  SetWindowPos(dlg, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 INT_PTR CALLBACK GradientDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_INITDIALOG) {
     SetWindowLongPtrW(dlg, DWLP_USER, lParam);
     const auto* d = reinterpret_cast<const GradientDialog*>(lParam);
     CheckRadioButton(dlg, IDC_GRAD_MODE_0, IDC_GRAD_MODE_3, IDC_GRAD_MODE_0 + GradientMode(d->openMode));
+    PlaceBeside(dlg, d->memo);
     return TRUE;
   }
   GradientDialog* d = StateOf(dlg);

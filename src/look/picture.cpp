@@ -73,8 +73,14 @@ void RefreshPicture(PictureCache& cache, const std::wstring& path) {
 
 void DrawStretched(HDC dc, Gdiplus::GpBitmap* bitmap, const RECT& client) {
   GdipGraphics g = GraphicsOn(dc);
-  if (!g) return;
-  gdip::GdipDrawImageRectI(g.get(), bitmap, 0, 0, client.right, client.bottom);
+  UINT w = 0, h = 0;
+  if (!g || gdip::GdipGetImageWidth(bitmap, &w) != Gdiplus::Ok || gdip::GdipGetImageHeight(bitmap, &h) != Gdiplus::Ok)
+    return;
+  // Enlarged, each pixel of the picture becomes a sharp block: smoothing
+  // blurs a small picture into one blend of its colours.
+  if (static_cast<UINT>(client.right) > w || static_cast<UINT>(client.bottom) > h)
+    gdip::GdipSetInterpolationMode(g.get(), Gdiplus::InterpolationModeNearestNeighbor);
+  DrawStretchedImage(g.get(), bitmap, w, h, client.right, client.bottom);
 }
 
 }  // namespace
@@ -102,11 +108,8 @@ GdipBitmap ReadPicture(const std::wstring& path, UINT maxWidth, UINT maxHeight) 
   const bool scaled = tw != w || th != h;
   gdip::GdipSetInterpolationMode(g.get(), scaled ? Gdiplus::InterpolationModeHighQualityBicubic
                                                  : Gdiplus::InterpolationModeNearestNeighbor);
-  gdip::GdipSetPixelOffsetMode(g.get(), Gdiplus::PixelOffsetModeHalf);
   gdip::GdipSetCompositingMode(g.get(), Gdiplus::CompositingModeSourceCopy);
-  if (gdip::GdipDrawImageRectI(g.get(), image.get(), 0, 0, static_cast<INT>(tw), static_cast<INT>(th)) !=
-      Gdiplus::Ok)
-    return nullptr;
+  if (!DrawStretchedImage(g.get(), image.get(), w, h, static_cast<INT>(tw), static_cast<INT>(th))) return nullptr;
   return copy;
 }
 
