@@ -23,9 +23,11 @@ void PaintGradient(HDC dc, HWND memo, HWND sizeWindow) {
   GdipGraphics g = GraphicsOn(dc);
   if (!g) return;
   const Gdiplus::GpRect area(0, 0, rc.right, rc.bottom);
+  // Mirrored rather than repeated beyond the rectangle: a repeating brush
+  // leaves pixels of the end colour along the start edge of a diagonal.
   Gdiplus::GpLineGradient* line = nullptr;
   if (gdip::GdipCreateLineBrushFromRectI(&area, OpaqueArgb(start), OpaqueArgb(end),
-                                         static_cast<Gdiplus::LinearGradientMode>(mode), Gdiplus::WrapModeTile,
+                                         static_cast<Gdiplus::LinearGradientMode>(mode), Gdiplus::WrapModeTileFlipXY,
                                          &line) != Gdiplus::Ok)
     return;
   GdipBrush brush(line);

@@ -63,6 +63,7 @@ void RefreshPicture(PictureCache& cache, const std::wstring& path) {
   cache.size = id.size;
   cache.written = id.written;
   cache.reported = false;
+  cache.shown.reset();
   cache.bitmap.reset();
   if (!id.exists) return;
   // Nothing larger than the screen can be seen at once.
@@ -81,6 +82,45 @@ void DrawStretched(HDC dc, Gdiplus::GpBitmap* bitmap, const RECT& client) {
   if (static_cast<UINT>(client.right) > w || static_cast<UINT>(client.bottom) > h)
     gdip::GdipSetInterpolationMode(g.get(), Gdiplus::InterpolationModeNearestNeighbor);
   DrawStretchedImage(g.get(), bitmap, w, h, client.right, client.bottom);
+}
+
+// Makes the cached picture's rendition at the client size, unless it has
+// one already. Stretching a picture takes far longer than copying it, and
+// every memo repaints at least once a minute.
+bool MakeShown(HDC dc, PictureCache& cache, const RECT& client) {
+  if (cache.shown && cache.shownWidth == client.right && cache.shownHeight == client.bottom) return true;
+  cache.shown.reset();
+  HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
+  if (!bitmap) return false;
+  cache.shown.reset(bitmap);
+  HDC mem = CreateCompatibleDC(dc);
+  if (!mem) {
+    cache.shown.reset();
+    return false;
+  }
+  HGDIOBJ old = SelectObject(mem, bitmap);
+  // Transparent parts of a picture show white.
+  PaintSolid(mem, client, kWhite);
+  DrawStretched(mem, cache.bitmap.get(), client);
+  SelectObject(mem, old);
+  DeleteDC(mem);
+  cache.shownWidth = client.right;
+  cache.shownHeight = client.bottom;
+  return true;
+}
+
+void PaintCachedPicture(HDC dc, PictureCache& cache, const RECT& client) {
+  if (client.right <= 0 || client.bottom <= 0) return;
+  HDC mem = MakeShown(dc, cache, client) ? CreateCompatibleDC(dc) : nullptr;
+  if (!mem) {
+    PaintSolid(dc, client, kWhite);
+    DrawStretched(dc, cache.bitmap.get(), client);
+    return;
+  }
+  HGDIOBJ old = SelectObject(mem, cache.shown.get());
+  BitBlt(dc, 0, 0, client.right, client.bottom, mem, 0, 0, SRCCOPY);
+  SelectObject(mem, old);
+  DeleteDC(mem);
 }
 
 }  // namespace
@@ -161,9 +201,7 @@ void PaintPicture(HDC dc, const std::string& path, HWND memo) {
   PictureCache& cache = Memos()[n].picture;
   RefreshPicture(cache, Widen(path));
   if (cache.bitmap) {
-    // Transparent parts of a picture show white.
-    PaintSolid(dc, client, kWhite);
-    DrawStretched(dc, cache.bitmap.get(), client);
+    PaintCachedPicture(dc, cache, client);
     return;
   }
   if (cache.reported) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "core/limits.h"
@@ -22,6 +23,11 @@ inline constexpr int kCaptionStripHeight = 16;
 
 struct GdiplusBitmapRelease {
   void operator()(Gdiplus::GpBitmap* bitmap) const;
+};
+struct GdiBitmapRelease {
+  void operator()(HBITMAP bitmap) const {
+    if (bitmap) DeleteObject(bitmap);
+  }
 };
 
 // A memo's background picture as last read, so that a paint does not
@@ -39,6 +45,11 @@ struct PictureCache {
   // Null when the file is missing or is no picture. At most the size of
   // the screen: a larger picture is kept scaled down.
   std::unique_ptr<Gdiplus::GpBitmap, GdiplusBitmapRelease> bitmap;
+  // The picture as the memo shows it, stretched over a client area of
+  // shownWidth x shownHeight: a paint at that size only copies it.
+  std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiBitmapRelease> shown;
+  int shownWidth = 0;
+  int shownHeight = 0;
 };
 
 struct Memo {
