@@ -52,7 +52,7 @@ FileIdentity IdentityOf(const std::wstring& path) {
   return id;
 }
 
-// Brings memo n's cached picture up to date with the file at path.
+// Brings a memo's cached picture up to date with the file at path.
 void RefreshPicture(PictureCache& cache, const std::wstring& path) {
   const FileIdentity id = IdentityOf(path);
   const bool same = cache.path == path && cache.exists == id.exists && cache.size == id.size &&

@@ -151,6 +151,39 @@ TEST_F(BackgroundSolid, CancellingTheColourDialogKeepsTheColourButMakesItSolid) 
   EXPECT_TRUE(Wait([&] { return CaptureClient(memo).Count(kGreen, 4) == 0; }, "the memo to show the desktop"));
 }
 
+TEST_F(BackgroundSolid, WhatCannotBeStoredIsToldAndNotShown) {
+  const std::wstring picture = Path("four.bmp");
+  ASSERT_TRUE(WriteBytes(picture, FourColours({kRed, kGreen, kBlue, kYellow})));
+  WriteCategory({Memo(200, 200, 120, 90, "1", kRed), Memo(400, 200, 120, 90, Sjis(picture), kGreen)});
+  ASSERT_TRUE(Start(2));
+  HWND solid = MemoAt(200, 200), shown = MemoAt(400, 200);
+  ASSERT_TRUE(solid && shown);
+  ASSERT_TRUE(WaitQuadrants(shown, {kRed, kGreen, kBlue, kYellow}, "the picture"));
+
+  // Another program holds the category file: nothing can be written.
+  HANDLE lock = CreateFileW(Path("data\\data1.dat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  const char* notStored = "設定ファイルに書き込めませんでした。";
+  PostCommand(solid, kTransparent);
+  EXPECT_TRUE(ConfirmMessage(notStored));
+  EXPECT_TRUE(WaitFilled(solid, kRed, "the memo still red"));
+  // A picture found gone cannot become the solid colour either: it shows
+  // white, and both messages come once, after the paint.
+  ASSERT_TRUE(DeleteFileW(picture.c_str()));
+  InvalidateRect(shown, nullptr, TRUE);
+  for (const char* text : {"画像ファイルのパスに画像がありません。", notStored}) {
+    Dialog d = WaitForDialog(std::nullopt, Widen(text));
+    EXPECT_EQ(d.owner, shown);
+    ASSERT_TRUE(Press(d, IDOK));
+  }
+  EXPECT_TRUE(WaitFilled(shown, kWhite, "the memo white"));
+  InvalidateRect(shown, nullptr, TRUE);
+  EXPECT_FALSE(Within([&] { return !Dialogs().empty(); }, 1000)) << "the messages came again";
+  CloseHandle(lock);
+  EXPECT_EQ(Back(0), "1");
+  EXPECT_EQ(Back(1), Sjis(picture));
+}
+
 using BackgroundGradient = BackgroundTest;
 
 TEST_F(BackgroundGradient, ModesRunLeftToRightTopToBottomAndDiagonally) {
@@ -512,7 +545,8 @@ TEST_F(BackgroundResources, TwoHundredRepaintsOfEveryKindKeepGdiObjectsFlat) {
   for (int i = 0; i < 200; ++i) ASSERT_TRUE(repaintAll()) << "repaint " << i;
   const std::optional<int> after = GdiObjects(process());
   ASSERT_TRUE(after);
-  EXPECT_EQ(*after, *before) << "GDI objects before and after 200 repaints of 4 memos";
+  // A paint that kept one object would add 800.
+  EXPECT_LE(*after, *before + 4) << "GDI objects before and after 200 repaints of 4 memos";
   printf("[ measured ] GDI objects: %d before, %d after 200 repaints of 4 memos\n", *before, *after);
 }
 
