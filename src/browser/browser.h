@@ -25,8 +25,8 @@ void OnLinksInitMenu(HWND memo, HMENU menu);
 // number, if it still has one.
 void OnMemoDestroy(HWND memo);
 // Records memo n's browser state now: "%dBrows" = "1" and the page shown as
-// "%dBroURL" while it has a live browser, else "%dBrows" = "0" (the address
-// stays as it was).
+// "%dBroURL" while it has a live browser, else "%dBrows" reads "0" (written
+// only over another value; the address stays as it was).
 void RecordBrowserState(int n);
 // The strip a memo in browser mode paints above its browser.
 void PaintCaptionStrip(HDC dc, const RECT& client);

@@ -100,7 +100,7 @@ void OnCloseBrowser(HWND memo) {
 void OnBrowserHome(HWND memo) { GoHome(HostOf(memo)); }
 
 void OnBrowserGoToUrl(HWND memo) {
-  if (!PageUrl(HostOf(memo))) return;  // no browser to send anywhere
+  if (!HasBrowser(HostOf(memo))) return;
   std::optional<std::wstring> url = AskUrl(memo);
   // An empty field opens nothing; the memo may also have lost its browser
   // (or been deleted) while the dialog was open.

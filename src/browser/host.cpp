@@ -101,6 +101,10 @@ void FreeBrowserLibrary() {
   g_library = BrowserLibrary{};
 }
 
+bool HasBrowser(HWND host) {
+  return CallBrowser(host, [](IWebBrowser2&) {});
+}
+
 bool NavigateTo(HWND host, std::wstring_view url) {
   return CallBrowser(host, [&](IWebBrowser2& web) {
     BSTR address = SysAllocStringLen(url.data(), static_cast<UINT>(url.size()));
@@ -166,7 +170,9 @@ void RecordBrowserState(int n) {
   if (n < 0 || n >= Memos().count) return;
   SettingsFile& cat = CategoryFile();
   if (!InBrowserMode(n)) {
-    cat.Write(kSecMemos, MemoKey(n, "Brows"), "0");
+    // A missing key reads as "0" too: writing it for every memo would
+    // rewrite the category file once per memo at every exit and switch.
+    if (cat.ReadInt(kSecMemos, MemoKey(n, "Brows"), 0) != 0) cat.Write(kSecMemos, MemoKey(n, "Brows"), "0");
     return;
   }
   SettingsBatch batch(cat);

@@ -13,6 +13,8 @@ namespace dz {
 // releases it again, so no reference outlives the call: closing the host
 // or destroying its memo frees the browser whatever happened before.
 
+// True when host holds a browser.
+bool HasBrowser(HWND host);
 // Opens url (UTF-16) in the browser of host; false when there is none.
 bool NavigateTo(HWND host, std::wstring_view url);
 // The address of the page the browser of host shows; nullopt when there is

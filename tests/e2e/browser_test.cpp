@@ -217,7 +217,7 @@ TEST_F(BrowserOpening, LinkShowsThePageBelowTheStripWithTheBrowserMenu) {
   ASSERT_NE(editor, nullptr);
   EXPECT_EQ(EditorText(editor).rfind(Widen(Mark("http://example.com/b")), 0), 0u) << Narrow(EditorText(editor));
   ASSERT_TRUE(Exit());
-  EXPECT_EQ(Get(Category(), "ChildWindow", "0Brows"), "0");
+  EXPECT_EQ(Get(Category(), "ChildWindow", "0Brows"), "<missing>") << "closed again before the memo went";
 }
 
 TEST_F(BrowserOpening, UrlDialogHomeAndThePageAddressIntoTheText) {
@@ -285,53 +285,60 @@ TEST_F(BrowserPersistence, ExitRecordsEachBrowserAndTheNextStartRestoresIt) {
   // Longer than a plain settings value: kept whole, never cut.
   const std::string longUrl = "http://example.com/long/" + std::string(580, 'p') + "?end=1";
   WriteCategory("data1", CategoryWithBrowsers({
-                             {Spec(100, 100, "zero " + Mark("http://example.com/zero")), {}, {}},
+                             {Spec(100, 100, "zero"), 1, std::string("http://example.com/zero")},
                              {Spec(450, 100, "one"), 1, longUrl},
                              {Spec(800, 100, "two"), 1, {}},
-                             {Spec(100, 450, "three"), 0, std::string("http://example.com/closed")},
+                             {Spec(100, 450, "three " + Mark("http://example.com/three")), 0,
+                              std::string("http://example.com/closed")},
+                             {Spec(450, 450, "four"), {}, {}},
                          }));
-  ASSERT_TRUE(Start(4));
-  HWND m0 = MemoAt(100, 100), m1 = MemoAt(450, 100), m2 = MemoAt(800, 100), m3 = MemoAt(100, 450);
-  ASSERT_TRUE(m0 && m1 && m2 && m3);
-  HWND h1 = WaitForHost(m1), h2 = WaitForHost(m2);
-  ASSERT_TRUE(h1 && h2);
-  EXPECT_EQ(HostOf(m0), nullptr);
-  EXPECT_EQ(HostOf(m3), nullptr) << "a browser closed earlier stays closed";
-  EXPECT_EQ(RectStr(HostRect(m1, h1)), RectStr(BelowStrip(m1)));
-  EXPECT_EQ(PageAfter(1, m1), longUrl);
-  EXPECT_EQ(PageAfter(2, m2), "about:blank") << "no stored address: the home page";
+  ASSERT_TRUE(Start(5));
+  HWND m[5] = {MemoAt(100, 100), MemoAt(450, 100), MemoAt(800, 100), MemoAt(100, 450), MemoAt(450, 450)};
+  for (HWND w : m) ASSERT_NE(w, nullptr);
+  HWND h1 = WaitForHost(m[1]);
+  ASSERT_NE(h1, nullptr);
+  for (int n : {0, 2}) ASSERT_NE(WaitForHost(m[n]), nullptr) << n;
+  EXPECT_EQ(HostOf(m[3]), nullptr) << "a browser closed earlier stays closed";
+  EXPECT_EQ(HostOf(m[4]), nullptr);
+  EXPECT_EQ(RectStr(HostRect(m[1], h1)), RectStr(BelowStrip(m[1])));
+  EXPECT_EQ(PageAfter(0, m[0]), "http://example.com/zero");
+  EXPECT_EQ(PageAfter(1, m[1]), longUrl);
+  EXPECT_EQ(PageAfter(2, m[2]), "about:blank") << "no stored address: the home page";
 
-  // Memo 0 opens and closes its browser; memo 2 moves on to a page whose
-  // address has characters without a Shift_JIS form.
-  PostCommand(m0, bcmd::kOpenLink);
-  ASSERT_NE(WaitForHost(m0), nullptr);
-  PostCommand(m0, bcmd::kClose);
-  ASSERT_TRUE(WaitNoHost(m0));
-  ASSERT_TRUE(UrlDialog(m2, L"http://example.com/\u00e9t\u00e9/\u3042", bcmd::kUrlOk));
+  // Memo 0 closes its browser, memo 3 opens one from its link, and memo 2
+  // moves on to a page whose address has characters without a Shift_JIS
+  // form.
+  PostCommand(m[0], bcmd::kClose);
+  ASSERT_TRUE(WaitNoHost(m[0]));
+  PostCommand(m[3], bcmd::kOpenLink);
+  ASSERT_NE(WaitForHost(m[3]), nullptr);
+  ASSERT_TRUE(UrlDialog(m[2], L"http://example.com/\u00e9t\u00e9/\u3042", bcmd::kUrlOk));
   const std::string moved = "http://example.com/%C3%A9t%C3%A9/" + Sjis(L"\u3042");
-  EXPECT_EQ(PageAfter(2, m2, "about:blank"), moved);
+  EXPECT_EQ(PageAfter(2, m[2], "about:blank"), moved);
   ASSERT_TRUE(Exit());
 
   dz::IniDocument cat = Category();
   auto key = [&](int n, const char* p) { return Get(cat, "ChildWindow", std::to_string(n) + p); };
   EXPECT_EQ(key(0, "Brows"), "0");
-  EXPECT_EQ(key(0, "BroURL"), "<missing>");
+  EXPECT_EQ(key(0, "BroURL"), "http://example.com/zero") << "the last address stays recorded";
   EXPECT_EQ(key(1, "Brows"), "1");
   EXPECT_EQ(key(1, "BroURL"), longUrl);
   EXPECT_EQ(key(2, "Brows"), "1");
   EXPECT_EQ(key(2, "BroURL"), moved);
-  EXPECT_EQ(key(3, "Brows"), "0");
-  EXPECT_EQ(key(3, "BroURL"), "http://example.com/closed") << "the last address stays recorded";
+  EXPECT_EQ(key(3, "Brows"), "1");
+  EXPECT_EQ(key(3, "BroURL"), "http://example.com/three");
+  EXPECT_EQ(key(4, "Brows"), "<missing>") << "a memo that never had a browser gets no browser keys";
+  EXPECT_EQ(key(4, "BroURL"), "<missing>");
 
-  ASSERT_TRUE(Start(4));
-  m0 = MemoAt(100, 100), m1 = MemoAt(450, 100), m2 = MemoAt(800, 100), m3 = MemoAt(100, 450);
-  ASSERT_TRUE(m0 && m1 && m2 && m3);
-  ASSERT_NE(WaitForHost(m1), nullptr);
-  ASSERT_NE(WaitForHost(m2), nullptr);
-  EXPECT_EQ(HostOf(m0), nullptr);
-  EXPECT_EQ(HostOf(m3), nullptr);
-  EXPECT_EQ(PageAfter(2, m2), moved);
-  EXPECT_EQ(PageAfter(1, m1), longUrl);
+  ASSERT_TRUE(Start(5));
+  HWND r[5] = {MemoAt(100, 100), MemoAt(450, 100), MemoAt(800, 100), MemoAt(100, 450), MemoAt(450, 450)};
+  for (HWND w : r) ASSERT_NE(w, nullptr);
+  for (int n : {1, 2, 3}) ASSERT_NE(WaitForHost(r[n]), nullptr) << n;
+  EXPECT_EQ(HostOf(r[0]), nullptr);
+  EXPECT_EQ(HostOf(r[4]), nullptr);
+  EXPECT_EQ(PageAfter(1, r[1]), longUrl);
+  EXPECT_EQ(PageAfter(2, r[2]), moved);
+  EXPECT_EQ(PageAfter(3, r[3]), "http://example.com/three");
   ASSERT_TRUE(Exit());
 }
 
@@ -367,7 +374,7 @@ TEST_F(BrowserPersistence, DeletingAnEarlierMemoMovesTheBrowserWithItsMemo) {
   EXPECT_EQ(Get(cat, "ChildWindow", "0Brows"), "1");
   EXPECT_EQ(Get(cat, "ChildWindow", "0BroURL"), "http://example.com/second");
   EXPECT_EQ(Get(cat, "ChildWindow", "1Brows"), "0");
-  EXPECT_EQ(Get(cat, "ChildWindow", "2Brows"), "0");
+  EXPECT_EQ(Get(cat, "ChildWindow", "2Brows"), "<missing>");
 
   ASSERT_TRUE(Start(3));
   m1 = MemoAt(450, 100);
@@ -400,7 +407,7 @@ TEST_F(BrowserLifetime, FiftyOpenAndCloseCyclesLeaveNoWindowBehind) {
   EXPECT_EQ(TopLevelWindows(pid()).size(), topLevel) << "windows left behind by closed browsers";
   ASSERT_TRUE(ExpectAlive());
   ASSERT_TRUE(Exit());
-  EXPECT_EQ(Get(Category(), "ChildWindow", "0Brows"), "0");
+  EXPECT_EQ(Get(Category(), "ChildWindow", "0Brows"), "<missing>");
 }
 
 }  // namespace
