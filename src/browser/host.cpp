@@ -41,6 +41,9 @@ constexpr DWORD kHostStyle = 0x503000C0;
 template <class T>
 struct Released {
   T* p = nullptr;
+  Released() = default;
+  Released(const Released&) = delete;
+  Released& operator=(const Released&) = delete;
   ~Released() {
     if (p) p->Release();
   }

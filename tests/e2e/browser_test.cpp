@@ -220,6 +220,21 @@ TEST_F(BrowserOpening, LinkShowsThePageBelowTheStripWithTheBrowserMenu) {
   EXPECT_EQ(Get(Category(), "ChildWindow", "0Brows"), "<missing>") << "closed again before the memo went";
 }
 
+TEST_F(BrowserOpening, ALinkNamingAComponentIsOpenedAsAnAddress) {
+  // A registered component's name: the link is an address for the browser,
+  // never a component to create inside the memo.
+  WriteCategory({Spec(200, 200, Mark("Scripting.Dictionary"))});
+  ASSERT_TRUE(Start(1));
+  HWND memo = MemoAt(200, 200);
+  ASSERT_NE(memo, nullptr);
+  PostCommand(memo, bcmd::kOpenLink);
+  ASSERT_NE(WaitForHost(memo), nullptr);
+  std::string page = PageAfter(0, memo);
+  for (char& ch : page) ch = static_cast<char>(tolower(static_cast<unsigned char>(ch)));
+  EXPECT_NE(page.find("scripting.dictionary"), std::string::npos) << page;
+  ASSERT_TRUE(Exit());
+}
+
 TEST_F(BrowserOpening, UrlDialogHomeAndThePageAddressIntoTheText) {
   const std::string text = "T" + Mark("http://example.com/a");
   // The text and the address of its link come to 8186 bytes: one more than
