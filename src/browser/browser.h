@@ -6,8 +6,8 @@
 
 namespace dz {
 // The control-hosting library, loaded at start and freed at exit after every
-// memo window is gone, together with COM on this thread and the caption
-// strip's font. Without the library the built-in browser does nothing and
+// memo window is gone, together with the caption strip's font and (started
+// with the first browser) OLE on this thread. Without the library the built-in browser does nothing and
 // the rest runs as usual.
 void LoadBrowserLibrary();
 void FreeBrowserLibrary();

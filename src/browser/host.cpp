@@ -24,6 +24,7 @@ using AtlAxGetControlFn = HRESULT(WINAPI*)(HWND, IUnknown**);
 struct BrowserLibrary {
   HMODULE atl = nullptr;
   AtlAxGetControlFn getControl = nullptr;
+  bool oleTried = false;
   bool ole = false;  // OleInitialize succeeded and is undone at exit
 };
 BrowserLibrary g_library;
@@ -71,6 +72,16 @@ void AppendPercentEncoded(std::string& out, std::wstring_view ch) {
   }
 }
 
+// The browser control needs OLE on this thread (in-place activation, its
+// own drag and drop and clipboard). It is started with the first browser,
+// not at start-up, where it would slow every start, browser or not; it is
+// ended once at exit.
+void StartOle() {
+  if (g_library.oleTried) return;
+  g_library.oleTried = true;
+  g_library.ole = SUCCEEDED(OleInitialize(nullptr));
+}
+
 // What "%dBroURL" gets for the page url: the whole address, or, when even
 // that cannot be read back whole, the home page rather than a cut address
 // that would open some other page.
@@ -83,9 +94,6 @@ std::string RecordedUrl(std::wstring_view url) {
 }  // namespace
 
 void LoadBrowserLibrary() {
-  // The browser control needs OLE on this thread (in-place activation,
-  // its own drag and drop and clipboard), made once for the process's life.
-  g_library.ole = SUCCEEDED(OleInitialize(nullptr));
   g_library.atl = LoadLibraryW(L"atl.dll");
   if (g_library.atl) {
     auto init = reinterpret_cast<AtlAxWinInitFn>(
@@ -153,6 +161,7 @@ std::string StorableUrl(std::wstring_view url) {
 
 HWND CreateBrowserHost(HWND memo, std::string_view sjisUrl) {
   if (!g_library.getControl || !memo || !IsWindow(memo)) return nullptr;
+  StartOle();
   RECT rc = {};
   GetClientRect(memo, &rc);
   HWND host = CreateWindowExW(0, kHostClass, kWebBrowserClass, kHostStyle, 0, kCaptionStripHeight, rc.right,
