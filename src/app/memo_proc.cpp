@@ -138,6 +138,7 @@ LRESULT CALLBACK MemoWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     case WM_INITMENU: OnMemoInitMenu(hwnd); return 0;
     case WM_DROPFILES: OnDropFiles(hwnd, reinterpret_cast<HDROP>(wParam)); return 0;
     case WM_COMMAND: OnMemoCommand(hwnd, wParam, lParam); return 0;
+    case kPictureNoticeMessage: OnPictureNotice(); return 0;
     default: return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
 }

@@ -8,4 +8,7 @@ constexpr int kMaxLinks = 10;
 constexpr int kMaxTextChars = 8191;   // memo text ("%dText"), bytes of Shift_JIS
 constexpr int kMaxValueChars = 255;   // any other stored value
 constexpr int kMaxPathChars = 260;
+// The built-in browser's address ("%dBroURL") is kept whole up to the length
+// of a memo text: an address cut at an arbitrary byte opens another page.
+constexpr int kMaxUrlChars = kMaxTextChars;
 }  // namespace dz

@@ -119,7 +119,7 @@ LoadedTable LoadTable(SettingsFile& cat, std::string_view defaultUrl) {
     m.place = ReadPlacement(cat, n);
     m.style = MemoInt(cat, n, "Style", 1);
     m.brows = MemoInt(cat, n, "Brows", 0);
-    m.broUrl = cat.Read(kSecMemos, MemoKey(n, "BroURL"), defaultUrl);
+    m.broUrl = cat.Read(kSecMemos, MemoKey(n, "BroURL"), defaultUrl, kMaxUrlChars);
     m.windowLevel = MemoInt(cat, n, "WindowLebel", 0);
   }
   return t;

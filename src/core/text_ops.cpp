@@ -44,6 +44,18 @@ std::optional<std::string> InsertClipboardText(std::string_view stored, std::str
   return EscapeText(combined);
 }
 
+std::optional<std::string> InsertPageLink(std::string_view stored, std::string_view url, bool atStart) {
+  std::string mark;
+  mark.append("<\\").append(url).append("\\>");
+  if (!Fits(stored.size() + 2 + mark.size())) return std::nullopt;
+  std::string combined;
+  if (atStart)
+    combined.append(mark).append("\n\n").append(stored);
+  else
+    combined.append(stored).append("\n\n").append(mark);
+  return EscapeText(combined);
+}
+
 std::optional<std::string> NewMemoText(std::string_view fileText) {
   if (!Fits(fileText.size())) return std::nullopt;
   return EscapeText(fileText);

@@ -28,6 +28,12 @@ std::optional<std::string> InsertFileText(std::string_view stored, std::string_v
 std::optional<std::string> InsertClipboardText(std::string_view stored, std::string_view clipText,
                                                bool atStart);
 
+// The new stored text after inserting the built-in browser's page address
+// into a memo: the address as a link mark ("<\" url "\>") on a line of its
+// own, before (atStart) or after the old text. nullopt when the result would
+// not fit the stored limit.
+std::optional<std::string> InsertPageLink(std::string_view stored, std::string_view url, bool atStart);
+
 // The stored text of a memo made from a dropped text file, or nullopt when
 // the text does not fit.
 std::optional<std::string> NewMemoText(std::string_view fileText);

@@ -21,9 +21,15 @@ void OnBitmapTimer(HWND memo);        // WM_TIMER IDT_BITMAP_COPY
 // Check marks of IDC_TOPMOST and IDC_FRAME in the memo and browser menus.
 void OnLookInitMenu(HWND memo, HMENU memoMenu, HMENU browserMenu);
 
+// Posted to a memo window when a notice about its background waits to be
+// shown (a paint found its picture missing); handled by OnPictureNotice.
+inline constexpr UINT kPictureNoticeMessage = WM_APP + 0x4B1;
+void OnPictureNotice();
+
 // Background kind 2 over the client area of sizeWindow (the memo itself when null).
 void PaintGradient(HDC dc, HWND memo, HWND sizeWindow = nullptr);
 // Any other background kind: the picture file at path (CP932) stretched over
-// the client area.
+// the client area. A missing or unreadable picture turns the memo into its
+// solid colour and queues a notice.
 void PaintPicture(HDC dc, const std::string& path, HWND memo);
 }  // namespace dz

@@ -1,8 +1,15 @@
 #include "memo/memo_table.h"
 
+#include <objidl.h>  // gdiplus.h needs it with WIN32_LEAN_AND_MEAN
+#include <gdiplus.h>
+
 #include <algorithm>
 
 namespace dz {
+
+void GdiplusBitmapRelease::operator()(Gdiplus::GpBitmap* bitmap) const {
+  if (bitmap) Gdiplus::DllExports::GdipDisposeImage(bitmap);
+}
 
 MemoTable& Memos() {
   static MemoTable table;

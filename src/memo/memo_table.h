@@ -5,14 +5,52 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
+#include <string>
+#include <type_traits>
 #include <vector>
 
 #include "core/limits.h"
+
+namespace Gdiplus {
+class GpBitmap;
+}
 
 namespace dz {
 
 // Height of the strip a memo in browser mode shows above its browser.
 inline constexpr int kCaptionStripHeight = 16;
+
+struct GdiplusBitmapRelease {
+  void operator()(Gdiplus::GpBitmap* bitmap) const;
+};
+struct GdiBitmapRelease {
+  void operator()(HBITMAP bitmap) const {
+    if (bitmap) DeleteObject(bitmap);
+  }
+};
+
+// A memo's background picture as last read, so that a paint does not
+// decode the file again. It names the file and the size and last write the
+// file had then: a picture whose file changed is read again.
+struct PictureCache {
+  std::wstring path;
+  bool exists = false;
+  uint64_t size = 0;
+  uint64_t written = 0;
+  // The file was found missing or unreadable and the memo could not be
+  // switched to its solid colour: the user has been told, so the same
+  // failure is not reported at every paint.
+  bool reported = false;
+  // Null when the file is missing or is no picture. At most the size of
+  // the screen: a larger picture is kept scaled down.
+  std::unique_ptr<Gdiplus::GpBitmap, GdiplusBitmapRelease> bitmap;
+  // The picture as the memo shows it, stretched over a client area of
+  // shownWidth x shownHeight: a paint at that size only copies it.
+  std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiBitmapRelease> shown;
+  int shownWidth = 0;
+  int shownHeight = 0;
+};
 
 struct Memo {
   HWND wnd = nullptr;
@@ -20,6 +58,7 @@ struct Memo {
   HWND browser = nullptr;  // browser host inside wnd, or null
   int32_t vOffset = 0;     // text drawn this many pixels higher
   int32_t hOffset = 0;     // text drawn this many pixels further left
+  PictureCache picture;    // owned: goes with the record
 };
 
 struct MemoTable {
@@ -45,7 +84,7 @@ void ReplaceMemoFont(int n, HFONT font);
 // be created has none and is left out.
 std::vector<HWND> MemoWindows();
 // Removes memo n from the table: later records move down one place. The
-// window is left to the caller; the memo's font is released.
+// window is left to the caller; the memo's font and picture are released.
 void RemoveMemoRecord(int n);
 
 }  // namespace dz

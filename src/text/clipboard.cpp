@@ -8,8 +8,6 @@
 
 namespace dz {
 
-namespace {
-
 // Another program may hold the clipboard for a moment.
 bool OpenClipboardPatiently() {
   for (int i = 0; i < 20; ++i) {
@@ -18,6 +16,8 @@ bool OpenClipboardPatiently() {
   }
   return false;
 }
+
+namespace {
 
 HGLOBAL GlobalCopy(const void* data, size_t bytes, size_t terminator) {
   HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes + terminator);

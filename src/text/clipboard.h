@@ -16,4 +16,7 @@ bool PutClipboardText(std::string_view sjis);
 std::optional<std::string> GetClipboardText();
 // True when the clipboard offers text in either form.
 bool ClipboardHasText();
+// Opens the clipboard for the main window, waiting a moment while another
+// program holds it. The caller closes it.
+bool OpenClipboardPatiently();
 }  // namespace dz

@@ -69,22 +69,6 @@ std::optional<std::string> ReadTextFile(const std::wstring& path) {
   return std::string(UpToFirstZero(text));
 }
 
-// The path as code page 932 bytes that name the same file, short enough for
-// a stored value; nullopt when there are none.
-std::optional<std::string> StorablePath(const std::wstring& path) {
-  auto toCp932 = [](const std::wstring& w) -> std::optional<std::string> {
-    std::optional<std::string> s = NarrowExact(w);
-    if (!s || s->empty() || s->size() > static_cast<size_t>(kMaxValueChars)) return std::nullopt;
-    return s;
-  };
-  if (auto s = toCp932(path)) return s;
-  // The short form of a path is plain ASCII where the file system has one.
-  wchar_t shortPath[MAX_PATH];
-  DWORD len = GetShortPathNameW(path.c_str(), shortPath, MAX_PATH);
-  if (len == 0 || len >= MAX_PATH) return std::nullopt;
-  return toCp932(std::wstring(shortPath, len));
-}
-
 std::wstring DroppedFile(HDROP drop, UINT index) {
   UINT len = DragQueryFileW(drop, index, nullptr, 0);
   std::wstring path(len + 1, L'\0');

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "core/limits.h"
+
 namespace dz {
 
 namespace {
@@ -58,6 +60,20 @@ std::optional<std::string> NarrowExact(std::wstring_view wide) {
   std::string s = ToBytes(932, WC_NO_BEST_FIT_CHARS, wide, &lossy);
   if (lossy || (s.empty() && !wide.empty())) return std::nullopt;
   return s;
+}
+
+std::optional<std::string> StorablePath(const std::wstring& path) {
+  auto toCp932 = [](const std::wstring& w) -> std::optional<std::string> {
+    std::optional<std::string> s = NarrowExact(w);
+    if (!s || s->empty() || s->size() > static_cast<size_t>(kMaxValueChars)) return std::nullopt;
+    return s;
+  };
+  if (auto s = toCp932(path)) return s;
+  // The short form of a path is plain ASCII where the file system has one.
+  wchar_t shortPath[MAX_PATH];
+  DWORD len = GetShortPathNameW(path.c_str(), shortPath, MAX_PATH);
+  if (len == 0 || len >= MAX_PATH) return std::nullopt;
+  return toCp932(std::wstring(shortPath, len));
 }
 
 size_t StoredBytes(std::wstring_view wide) {

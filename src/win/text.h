@@ -19,6 +19,10 @@ std::optional<std::wstring> WidenUtf8Exact(std::string_view utf8);
 // Code page 932 bytes that convert back to exactly wide; nullopt when some
 // character has no such form.
 std::optional<std::string> NarrowExact(std::wstring_view wide);
+// A path as code page 932 bytes that name the same file and fit a stored
+// value (255 bytes): the path itself, else its short form; nullopt when
+// neither does.
+std::optional<std::string> StorablePath(const std::wstring& path);
 // Bytes wide takes as stored text.
 size_t StoredBytes(std::wstring_view wide);
 

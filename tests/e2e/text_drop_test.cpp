@@ -26,8 +26,14 @@ constexpr int kX = 200, kY = 200;
 
 TEST_F(TextDrop, PicturesInTheListedCaseBecomeTheBackground) {
   OneMemo("x", kX, kY);
-  WriteFile("photo.jpeg", "not really a picture");
-  WriteFile("photo.PNG", "not really a picture");
+  // A one-pixel picture: a file that is no picture would be replaced by the
+  // memo's solid colour as soon as it is painted.
+  const std::string picture(
+      "GIF89a\x01\0\x01\0\x80\0\0\xff\xff\xff\0\0\0,\0\0\0\0\x01\0\x01\0\0\x02\x02"
+      "D\x01\0;",
+      35);
+  WriteFile("photo.jpeg", picture);
+  WriteFile("photo.PNG", picture);
   ASSERT_TRUE(Start(1));
   HWND memo = MemoAt(kX, kY);
   ASSERT_NE(memo, nullptr);

@@ -125,6 +125,14 @@ TEST_F(MemoStoreTest, LoadTableReadsValuesAndDefaults) {
   EXPECT_EQ(b.font.height, 15);
 }
 
+TEST_F(MemoStoreTest, LoadTableReadsALongBrowserAddressWhole) {
+  const std::string url = "http://example.com/" + std::string(600, 'p') + "?q=1";
+  fs.Put("data/data1.dat", "[ChildWindow]\r\nNo=1\r\n0Brows=1\r\n0BroURL=" + url + "\r\n");
+  LoadedTable t = LoadTable(cat, kDefaultHomePage);
+  ASSERT_EQ(t.count, 1);
+  EXPECT_EQ(t.memos[0].broUrl, url);
+}
+
 TEST_F(MemoStoreTest, SaveTableWritesEverythingInOneReplacement) {
   fs.Put("data/data1.dat", "");
   EXPECT_EQ(LoadTable(cat, kDefaultHomePage).count, 0);

@@ -62,6 +62,33 @@ TEST(InsertClipboardText, LimitIsExactlyTheStoredLimitBothWays) {
   }
 }
 
+TEST(InsertPageLink, MarkOnALineOfItsOwnBeforeOrAfterTheText) {
+  EXPECT_EQ(InsertPageLink("T", "http://a/", true), "<\\http://a/\\>$$T");
+  EXPECT_EQ(InsertPageLink("T", "http://a/", false), "T$$<\\http://a/\\>");
+  EXPECT_EQ(DecodeText(*InsertPageLink("one$two", "u", false)), "one\ntwo\r\n<\\u\\>");
+  // An empty memo still gets the separator: the mark is on the second line.
+  EXPECT_EQ(InsertPageLink("", "u", true), "<\\u\\>$$");
+  // Shift_JIS in the address stays as it is (ソ ends in 0x5C).
+  EXPECT_EQ(InsertPageLink("", "\x83\x5C", false), "$$<\\\x83\x5C\\>");
+}
+
+TEST(InsertPageLink, ResultNeverExceedsTheStoredLimit) {
+  // Six bytes of marks and separator: address + text may be 8185 bytes.
+  for (bool atStart : {true, false}) {
+    auto fits = InsertPageLink(Bytes(8000), Bytes(185, 'u'), atStart);
+    ASSERT_TRUE(fits.has_value()) << atStart;
+    EXPECT_EQ(fits->size(), 8191u);
+    EXPECT_FALSE(InsertPageLink(Bytes(8000), Bytes(186, 'u'), atStart).has_value()) << atStart;
+    EXPECT_FALSE(InsertPageLink(Bytes(8000), Bytes(187, 'u'), atStart).has_value()) << atStart;
+  }
+  // A long text is kept whole in front of the new mark.
+  const std::string text = Bytes(5000, 'x');
+  auto r = InsertPageLink(text, "http://a/", false);
+  ASSERT_TRUE(r.has_value());
+  EXPECT_EQ(r->substr(0, 5000), text);
+  EXPECT_EQ(r->substr(5000), "$$<\\http://a/\\>");
+}
+
 TEST(NewMemoText, FitsUpTo8191Bytes) {
   EXPECT_EQ(NewMemoText("a\tb\r\nc"), "a`b$$c");
   EXPECT_EQ(NewMemoText(Bytes(8191))->size(), 8191u);
