@@ -33,7 +33,14 @@ std::string g_startNotice;
 constexpr UINT kWriteFailed = WM_APP + 2;
 UINT g_taskbarCreated = 0;  // sent when the shell (and its tray) restarts
 
-void OnWriteFailed() {
+void OnWriteFailed(HWND main) {
+  // Not inside another box: the user answers one question at a time, and
+  // whoever opened that box must see it close before anything else.
+  if (MessageBoxOpen()) {
+    SetTimer(main, kWriteFailed, 250, nullptr);
+    return;
+  }
+  KillTimer(main, kWriteFailed);
   for (const std::string& path : TakeNewWriteFailures()) {
     const std::string text = "次のファイルに保存できませんでした。\n" + path +
                              "\n\n読み取り専用になっていないか、ディスクに空きがあるかを確かめてください。"
@@ -115,7 +122,13 @@ void OnMainDestroy(HWND hwnd) {
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_CREATE: return OnMainCreate(hwnd) ? 0 : -1;
-    case WM_TIMER: OnMainTimer(hwnd, wParam); return 0;
+    case WM_TIMER:
+      if (wParam == kWriteFailed) {
+        OnWriteFailed(hwnd);
+        return 0;
+      }
+      OnMainTimer(hwnd, wParam);
+      return 0;
     case WM_TRAY_CALLBACK: OnTrayCallback(hwnd, static_cast<UINT>(lParam)); return 0;
     case WM_INITMENU:
       OnCategoryInitMenu(GetSubMenu(TheApp().trayMenu, kTrayCategorySubmenuPos));
@@ -126,7 +139,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     case WM_SETTINGCHANGE:
       if (wParam == SPI_SETWORKAREA) BringAllMemosWithinReach();
       return 0;
-    case kWriteFailed: OnWriteFailed(); return 0;
+    case kWriteFailed: OnWriteFailed(hwnd); return 0;
     case kShowStartNotice:
       Tell(g_startNotice.c_str());
       g_startNotice.clear();

@@ -120,6 +120,13 @@ bool WinFileSystem::ReplaceAtomically(const std::string& path, std::string_view 
   if (!wide || wide->empty()) return false;
   const std::wstring target = ExtendedPath(*wide);
   if (!MakeDirs(ParentOf(target))) return false;
+  // A read-only file is not replaced, as the system refuses to write it;
+  // some file systems would let the move pass over it.
+  const DWORD attributes = GetFileAttributesW(target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
   std::wstring tmp = target + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
                      std::to_wstring(++g_tempCounter) + L".tmp";
   HANDLE h = CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -7,12 +7,20 @@
 
 namespace dz {
 
+namespace {
+int g_openBoxes = 0;
+}  // namespace
+
 int MessageBoxJ(HWND owner, const char* utf8Text, const char* utf8Caption, UINT flags) {
-  std::wstring text = WidenUtf8(utf8Text ? utf8Text : "");
-  if (!utf8Caption) return MessageBoxW(owner, text.c_str(), nullptr, flags);
-  std::wstring caption = WidenUtf8(utf8Caption);
-  return MessageBoxW(owner, text.c_str(), caption.c_str(), flags);
+  const std::wstring text = WidenUtf8(utf8Text ? utf8Text : "");
+  const std::wstring caption = WidenUtf8(utf8Caption ? utf8Caption : "");
+  ++g_openBoxes;
+  const int answer = MessageBoxW(owner, text.c_str(), utf8Caption ? caption.c_str() : nullptr, flags);
+  --g_openBoxes;
+  return answer;
 }
+
+bool MessageBoxOpen() { return g_openBoxes > 0; }
 
 void Tell(const char* utf8Text) { MessageBoxJ(TheProcess().main, utf8Text, nullptr, MB_OK); }
 

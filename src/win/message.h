@@ -13,5 +13,8 @@ inline constexpr char kTextNotStored[] = "メモのテキストを保存でき�
 int MessageBoxJ(HWND owner, const char* utf8Text, const char* utf8Caption, UINT flags);
 // A plain notice owned by the main window: no caption of its own, OK only.
 void Tell(const char* utf8Text);
+// True while one of the program's message boxes is open: a notice that can
+// wait must not open another inside its modal loop.
+bool MessageBoxOpen();
 
 }  // namespace dz

@@ -119,6 +119,11 @@ TEST_F(NeverLose, ATextThatCannotBeWrittenStaysInItsEditorUntilItCan) {
   Dialog d = WaitForMessageWith(L"テキストを保存できませんでした");
   ASSERT_TRUE(d);
   ASSERT_TRUE(Press(d, IDOK));
+  // The file that could not be written is named once, after that message.
+  Dialog named = WaitForMessageWith(L"次のファイルに保存できませんでした");
+  ASSERT_TRUE(named);
+  EXPECT_NE(named.text.find(L"data1.dat"), std::wstring::npos);
+  ASSERT_TRUE(Press(named, IDOK));
   EXPECT_TRUE(IsWindow(editor)) << "the editor stays open";
   EXPECT_EQ(EditorText(editor), L"typed");
 
@@ -191,10 +196,12 @@ TEST_F(NeverLose, BackupsKeepTheFileAsItWasBeforeEachOfTheLastFiveRuns) {
   EXPECT_FALSE(FileExists(Path("data\\data1\\backup"))) << "never inside a category folder";
 }
 
-TEST_F(NeverLose, ABaseFolderLongerThanMaxPathIsUsedWhole) {
+TEST_F(NeverLose, SettingsPathsLongerThanMaxPathAreUsedWhole) {
+  // As long as a process's folder can be: every settings file's path is
+  // longer than MAX_PATH.
   std::wstring dir = base();
-  while (dir.size() < 300) {
-    dir += L"\\" + std::wstring(60, L'd');
+  while (dir.size() < 240) {
+    dir += L"\\" + std::wstring(std::min<size_t>(60, 250 - dir.size()), L'd');
     CreateDirectoryW((L"\\\\?\\" + dir).c_str(), nullptr);
   }
   CreateDirectoryW((L"\\\\?\\" + dir + L"\\data").c_str(), nullptr);

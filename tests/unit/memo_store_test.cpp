@@ -164,6 +164,22 @@ TEST_F(MemoStoreTest, SaveTableWritesEverythingInOneReplacement) {
   EXPECT_EQ(t.memos[0].place.w, 3);
 }
 
+TEST_F(MemoStoreTest, SaveTableLeavesThePlacementOfAMemoWithoutWindowAsStored) {
+  fs.Put("data/data1.dat", "[ChildWindow]\r\nNo=2\r\n1x=77\r\n1y=88\r\n1h=99\r\n1l=66\r\n");
+  TableSnapshot snap;
+  snap.count = 2;
+  snap.places = {{1, 2, 3, 4}, {0, 0, 0, 0}};
+  snap.keepStored = {false, true};
+  ASSERT_TRUE(SaveTable(cat, snap));
+  IniDocument d = IniDocument::Parse(fs.files["data/data1.dat"]);
+  EXPECT_EQ(d.Get(kSecMemos, "0x"), "1");
+  EXPECT_EQ(d.Get(kSecMemos, "1x"), "77");
+  EXPECT_EQ(d.Get(kSecMemos, "1y"), "88");
+  EXPECT_EQ(d.Get(kSecMemos, "1h"), "99");
+  EXPECT_EQ(d.Get(kSecMemos, "1l"), "66");
+  EXPECT_EQ(d.Get(kSecMemos, "No"), "2");
+}
+
 TEST_F(MemoStoreTest, SaveTableOfAnEmptyCategory) {
   TableSnapshot snap;  // offsets and colours all zero
   ASSERT_TRUE(SaveTable(cat, snap));
