@@ -30,7 +30,6 @@ constexpr char kClipboardPictureNotSaved[] = "クリップボードの画像を�
 constexpr char kNoSourcePicture[] =
     "元の画像ファイルが存在しないか壊れています。もしくは、背景が画像以外のものです。";
 constexpr char kPictureNotSaved[] = "画像ファイルを保存できませんでした。";
-constexpr char kBadPicturePath[] = "このファイルの場所は背景の画像として記録できません。";
 constexpr char kCopyWarning[] = "OKボタンを押して3秒後にクリップボードに画像が転送されます。";
 constexpr char kCopied[] = "画像をクリップボードに送りました。";
 constexpr char kNotCopied[] = "画像をクリップボードに送れませんでした。";

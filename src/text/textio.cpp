@@ -25,7 +25,6 @@ constexpr char kFileTooLarge[] = "ファイルサイズが大きすぎます。"
 constexpr char kClipboardTooLarge[] = "クリップボードのテキストが大きすぎます。";
 constexpr char kCannotRead[] = "ファイルを開けないか、読み込めませんでした。";
 constexpr char kCannotSave[] = "ファイルを保存できませんでした。";
-constexpr char kBadPicturePath[] = "このファイルの場所は背景の画像として記録できません。";
 constexpr char kBackNotStored[] = "背景の画像を記録できませんでした。設定ファイルに書き込めません。";
 
 std::string StoredText(int n) { return CategoryFile().Read(kSecMemos, MemoKey(n, "Text"), "", kMaxTextChars); }

@@ -7,6 +7,7 @@ namespace dz {
 inline constexpr char kTooManyMemos[] = "メモが百枚を超えています。";
 inline constexpr char kMemoNotAdded[] = "メモを追加できませんでした。設定ファイルに書き込めません。";
 inline constexpr char kMemoNotDeleted[] = "メモを削除できませんでした。設定ファイルに書き込めません。";
+inline constexpr char kBadPicturePath[] = "このファイルの場所は背景の画像として記録できません。";
 inline constexpr char kTextNotStored[] = "メモのテキストを保存できませんでした。設定ファイルに書き込めません。";
 
 // utf8Caption may be null (the system's default caption).

@@ -399,6 +399,47 @@ TEST_F(BrowserPersistence, DeletingAnEarlierMemoMovesTheBrowserWithItsMemo) {
   ASSERT_TRUE(Exit());
 }
 
+TEST_F(BrowserPersistence, TheFrameToggleAndACategorySwitchKeepTheBrowserAndItsPage) {
+  WriteMemoDat(IniText()
+                   .Section("Cagoteri")
+                   .Set("NowCagoteri", "data1")
+                   .Set("CagoteriNo", 2)
+                   .Set("1Cagoteri", "data1")
+                   .Set("2Cagoteri", "other")
+                   .bytes());
+  WriteCategory("data1", CategoryWithBrowsers({{Spec(300, 200, "kept"), 1, std::string("http://example.com/kept")}}));
+  WriteCategory("other", CategoryFile({Spec(700, 300, "elsewhere")}));
+  ASSERT_TRUE(Start(1));
+  HWND memo = MemoAt(300, 200);
+  ASSERT_NE(memo, nullptr);
+  ASSERT_NE(WaitForHost(memo), nullptr);
+  const RECT outer = WindowRect(memo);
+  const bool framed = (GetWindowLongW(memo, GWL_STYLE) & WS_THICKFRAME) != 0;
+
+  // The frame toggle makes a new window at the same outer rectangle; the
+  // browser goes with the memo.
+  PostCommand(memo, 510);
+  ASSERT_TRUE(Wait([&] { return !IsWindow(memo); }, "the memo's window to be made anew"));
+  HWND remade = MemoAt(outer.left, outer.top);
+  ASSERT_NE(remade, nullptr);
+  EXPECT_NE((GetWindowLongW(remade, GWL_STYLE) & WS_THICKFRAME) != 0, framed);
+  HWND host = WaitForHost(remade);
+  ASSERT_NE(host, nullptr);
+  EXPECT_TRUE(WaitHostFills(remade, host));
+  EXPECT_EQ(PageAfter(0, remade), "http://example.com/kept");
+
+  // Away to the other category and back: the browser is restored with its page.
+  PostCommand(main(), 40021);
+  ASSERT_NE(WaitForMemoAt(700, 300), nullptr);
+  PostCommand(main(), 40020);
+  HWND back = WaitForMemoAt(outer.left, outer.top);
+  ASSERT_NE(back, nullptr);
+  ASSERT_NE(WaitForHost(back), nullptr);
+  EXPECT_EQ(PageAfter(0, back), "http://example.com/kept");
+  ASSERT_TRUE(Exit());
+  EXPECT_EQ(Get(Category(), "ChildWindow", "0Brows"), "1");
+}
+
 // ---- the browser's lifetime ---------------------------------------------------
 
 using BrowserLifetime = BrowserTest;

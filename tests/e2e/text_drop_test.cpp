@@ -24,14 +24,16 @@ class TextDrop : public TextTest {
 // The memo that was dropped on, at (200, 200).
 constexpr int kX = 200, kY = 200;
 
+// A one-pixel picture: a file that is no picture would be replaced by the
+// memo's solid colour as soon as it is painted.
+const std::string kOnePixelPicture(
+    "GIF89a\x01\0\x01\0\x80\0\0\xff\xff\xff\0\0\0,\0\0\0\0\x01\0\x01\0\0\x02\x02"
+    "D\x01\0;",
+    35);
+
 TEST_F(TextDrop, PicturesInTheListedCaseBecomeTheBackground) {
   OneMemo("x", kX, kY);
-  // A one-pixel picture: a file that is no picture would be replaced by the
-  // memo's solid colour as soon as it is painted.
-  const std::string picture(
-      "GIF89a\x01\0\x01\0\x80\0\0\xff\xff\xff\0\0\0,\0\0\0\0\x01\0\x01\0\0\x02\x02"
-      "D\x01\0;",
-      35);
+  const std::string& picture = kOnePixelPicture;
   WriteFile("photo.jpeg", picture);
   WriteFile("photo.PNG", picture);
   ASSERT_TRUE(Start(1));
@@ -78,7 +80,7 @@ TEST_F(TextDrop, OnlyTheFirstOfSeveralFilesIsUsed) {
   OneMemo("x", kX, kY);
   WriteFile("notes.txt", "notes");
   WriteFile("other.txt", "other");
-  WriteFile("photo.jpeg", "not really a picture");
+  WriteFile("photo.jpeg", kOnePixelPicture);
   ASSERT_TRUE(Start(1));
   HWND memo = MemoAt(kX, kY);
   ASSERT_NE(memo, nullptr);
