@@ -557,7 +557,7 @@ void DerezizTest::RemoveDataFolder() {
 }
 
 // Starts dereziz.exe on the test desktop with dir as its current directory.
-static bool LaunchProgram(const std::wstring& dir, PROCESS_INFORMATION* pi) {
+static bool LaunchProgram(const std::wstring& dir, PROCESS_INFORMATION* pi, DWORD flags = 0) {
   std::wstring exe;
   if (const wchar_t* env = _wgetenv(L"DEREZIZ_EXE"); env && *env)
     exe = env;
@@ -572,7 +572,7 @@ static bool LaunchProgram(const std::wstring& dir, PROCESS_INFORMATION* pi) {
   si.cb = sizeof si;
   std::wstring desktop = kTestDesktop;
   si.lpDesktop = &desktop[0];
-  if (!CreateProcessW(exe.c_str(), &cmdline[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, pi)) {
+  if (!CreateProcessW(exe.c_str(), &cmdline[0], nullptr, nullptr, FALSE, flags, nullptr, dir.c_str(), &si, pi)) {
     ADD_FAILURE() << "CreateProcess failed with error " << GetLastError() << " for " << Narrow(exe);
     return false;
   }
@@ -702,13 +702,15 @@ OtherProgram::~OtherProgram() {
   if (pi_.hThread) CloseHandle(pi_.hThread);
 }
 
-bool OtherProgram::Start(const std::wstring& dir) {
+bool OtherProgram::Start(const std::wstring& dir, bool suspended) {
   if (pi_.hProcess) {
     ADD_FAILURE() << "OtherProgram started twice";
     return false;
   }
-  return LaunchProgram(dir, &pi_);
+  return LaunchProgram(dir, &pi_, suspended ? CREATE_SUSPENDED : 0);
 }
+
+void OtherProgram::Resume() { ResumeThread(pi_.hThread); }
 
 bool OtherProgram::Running() const {
   DWORD code = 0;

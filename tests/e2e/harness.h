@@ -294,8 +294,11 @@ class OtherProgram {
   OtherProgram(const OtherProgram&) = delete;
   OtherProgram& operator=(const OtherProgram&) = delete;
   ~OtherProgram();
-  // Starts it with dir as its base directory and waits for nothing.
-  bool Start(const std::wstring& dir);
+  // Starts it with dir as its base directory and waits for nothing;
+  // suspended, it runs once Resume() is called.
+  bool Start(const std::wstring& dir, bool suspended = false);
+  void Resume();
+  DWORD tid() const { return pi_.dwThreadId; }
   bool Running() const;
   // Waits for it to end by itself; false (with a failure) when it does not.
   bool WaitForExit(DWORD timeoutMs = kDefaultTimeoutMs);

@@ -232,3 +232,57 @@ TEST_F(NeverLose, SettingsPathsLongerThanMaxPathAreUsedWhole) {
 
 }  // namespace
 }  // namespace e2e
+
+namespace e2e {
+namespace {
+
+TEST_F(NeverLose, AMemoWhoseWindowCannotBeCreatedKeepsItsKeysAndIsSkipped) {
+  WriteCategory({MemoSpec{100, 100, 120, 80, std::string("first")}, MemoSpec{300, 100, 313, 80, std::string("refused")},
+                 MemoSpec{700, 100, 120, 80, std::string("third")}});
+  HMODULE hook = LoadLibraryW((DriverDirectory() + L"\\refuse_window.dll").c_str());
+  ASSERT_NE(hook, nullptr);
+  auto proc = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(hook, "RefuseMemoWindow")));
+  ASSERT_NE(proc, nullptr);
+  OtherProgram program;
+  ASSERT_TRUE(program.Start(base(), true));
+  HHOOK h = SetWindowsHookExW(WH_CBT, proc, hook, program.tid());
+  program.Resume();
+  if (!h) {
+    ASSERT_TRUE(WaitFor([&] { return TopLevelWindows(program.pid(), L"Child").size() == 3; }, 20000, "memos"));
+    PostMessageW(TopLevelWindows(program.pid(), L"MEMOWnd")[0], WM_ENDSESSION, TRUE, 0);
+    program.WaitForExit(20000);
+    FreeLibrary(hook);
+    GTEST_SKIP() << "this system cannot hook another program's thread (error " << GetLastError() << ")";
+  }
+  std::vector<HWND> memos;
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        memos = TopLevelWindows(program.pid(), L"Child");
+        return memos.size() == 2 && !TopLevelWindows(program.pid(), L"MEMOWnd").empty();
+      },
+      20000, "the two memos that could be created"));
+  UnhookWindowsHookEx(h);
+  const HWND mainWnd = TopLevelWindows(program.pid(), L"MEMOWnd")[0];
+  // The minute clock and "show all" reach only real windows; a new memo
+  // still takes the next number.
+  PostMessageW(mainWnd, WM_COMMAND, cmd::kShowAll, 0);
+  PostMessageW(mainWnd, WM_COMMAND, cmd::kAddMemo, 0);
+  ASSERT_TRUE(WaitFor([&] { return TopLevelWindows(program.pid(), L"Child").size() == 3; }, 20000, "the new memo"));
+  for (HWND w : TopLevelWindows(program.pid(), L"Child"))
+    if (WindowRect(w).left == 700) SetWindowPos(w, nullptr, 710, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  PostMessageW(mainWnd, WM_ENDSESSION, TRUE, 0);
+  ASSERT_TRUE(program.WaitForExit(20000));
+  FreeLibrary(hook);
+  const dz::IniDocument cat = Category();
+  EXPECT_EQ(Get(cat, "ChildWindow", "No"), "4");
+  EXPECT_EQ(Get(cat, "ChildWindow", "1x"), "300") << "the memo without a window keeps its keys";
+  EXPECT_EQ(Get(cat, "ChildWindow", "1y"), "100");
+  EXPECT_EQ(Get(cat, "ChildWindow", "1h"), "313");
+  EXPECT_EQ(Get(cat, "ChildWindow", "1l"), "80");
+  EXPECT_EQ(Get(cat, "ChildWindow", "1Text"), "refused");
+  EXPECT_EQ(Get(cat, "ChildWindow", "2x"), "710") << "the others are saved as usual";
+  EXPECT_EQ(Get(cat, "ChildWindow", "3Text"), "");
+}
+
+}  // namespace
+}  // namespace e2e
