@@ -84,6 +84,7 @@ void KeyReads() {
 }
 void EngineReads(dz::SettingsFile& cat) {
   for (int n = 0; n < 100; ++n) {
+    dz::SettingsHold paint(cat);  // as each memo's paint does
     cat.ReadInt(dz::kSecMemos, dz::MemoKey(n, "FontColor"), 0);
     cat.Read(dz::kSecMemos, dz::MemoKey(n, "Text"), "", 8191);
     cat.Read(dz::kSecMemos, dz::MemoKey(n, "Back"), "3");
