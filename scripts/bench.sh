@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Benchmarks: the portable model with Google Benchmark, then timed runs of
-# the real program under Wine (a full repaint of 100 memos).
+# the real program under Wine: the settings engine against key-at-a-time
+# profile calls, start-up and a full repaint against the floor program.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -16,8 +17,12 @@ rm -rf "$work"; mkdir -p "$work"
 # Wine's desktop process here, without the virtual display.
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 exe="$(winpath "$root/build/win/dereziz.exe")"
-for bytes in 0 200 8191; do
-  xvfb-run -a -s "-screen 0 1280x1024x24" wine build/win/paint_bench.exe "$exe" "$(winpath "$work/t$bytes")" 21 "$bytes" 2>&1 \
-    | tr -d '\r' | grep -v '^X connection'
-  wineserver -k 2>/dev/null || true
+run() { xvfb-run -a -s "-screen 0 1280x1024x24" wine "$@" 2>&1 | tr -d '\r' | grep -v '^X connection'; wineserver -k 2>/dev/null || true; }
+mkdir -p "$work/settings"
+for bytes in 160 8191; do
+  run build/win/settings_bench.exe "$(winpath "$work/settings")" 3 "$bytes"
+done
+# The program and the floor program take turns; the ratios are what count.
+for bytes in 160 8191; do
+  run build/win/paint_bench.exe "$exe" "$(winpath "$root/build/win/floor.exe")" "$(winpath "$work/t$bytes")" 7 "$bytes"
 done

@@ -227,10 +227,15 @@ void SettingsFile::set_path(std::string path) {
   readable_ = true;
 }
 
-void SettingsFile::Refresh() {
+void SettingsFile::Refresh(bool writing) {
   if (batch_ > 0 && dirty_) return;  // the batch's own changes win until it ends
+  // A write always looks: it must not replace a change made meanwhile.
+  if (!writing && hold_ > 0 && heldFresh_ && loaded_) return;
   FileStamp st = fs_.Stamp(path_);
-  if (loaded_ && st == stamp_) return;
+  if (loaded_ && st == stamp_) {
+    if (hold_ > 0) heldFresh_ = true;
+    return;
+  }
   std::string bytes;
   if (!st.exists) {
     doc_ = IniDocument();
@@ -245,6 +250,7 @@ void SettingsFile::Refresh() {
   stamp_ = st;
   loaded_ = true;
   readable_ = true;
+  if (hold_ > 0) heldFresh_ = true;
 }
 
 bool SettingsFile::Readable() {
@@ -273,7 +279,7 @@ int32_t SettingsFile::ReadInt(std::string_view section, std::string_view key, in
 
 template <class F>
 bool SettingsFile::Change(F&& change) {
-  Refresh();
+  Refresh(true);
   if (!readable_) {
     if (batch_ > 0) batchFailed_ = true;
     return false;
@@ -305,6 +311,14 @@ bool SettingsFile::Commit() {
   }
   stamp_ = fs_.Stamp(path_);
   return true;
+}
+
+void SettingsFile::BeginHold() {
+  if (hold_++ == 0) heldFresh_ = false;
+}
+
+void SettingsFile::EndHold() {
+  if (hold_ > 0) --hold_;
 }
 
 void SettingsFile::BeginBatch() {

@@ -111,8 +111,15 @@ class SettingsFile {
   void BeginBatch();
   bool EndBatch();  // false when the replacement failed
 
+  // Reads inside a hold look at the file on disk once, at the first read:
+  // for reads that belong together, such as one memo's paint. Asking the
+  // file system for every key costs more than everything else a repaint
+  // does; a change made by another program is seen at the next hold.
+  void BeginHold();
+  void EndHold();
+
  private:
-  void Refresh();
+  void Refresh(bool writing = false);
   bool Commit();
   template <class F>
   bool Change(F&& change);
@@ -125,6 +132,8 @@ class SettingsFile {
   bool dirty_ = false;
   bool readable_ = true;      // false: the file exists but could not be read
   bool batchFailed_ = false;  // a write inside the open batch was refused
+  int hold_ = 0;
+  bool heldFresh_ = false;    // the file was looked at inside the open hold
 };
 
 // Opens a batch for the scope's lifetime.
@@ -134,6 +143,18 @@ class SettingsBatch {
   ~SettingsBatch() { f_.EndBatch(); }
   SettingsBatch(const SettingsBatch&) = delete;
   SettingsBatch& operator=(const SettingsBatch&) = delete;
+
+ private:
+  SettingsFile& f_;
+};
+
+// Opens a hold for the scope's lifetime.
+class SettingsHold {
+ public:
+  explicit SettingsHold(SettingsFile& f) : f_(f) { f_.BeginHold(); }
+  ~SettingsHold() { f_.EndHold(); }
+  SettingsHold(const SettingsHold&) = delete;
+  SettingsHold& operator=(const SettingsHold&) = delete;
 
  private:
   SettingsFile& f_;

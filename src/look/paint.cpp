@@ -71,6 +71,8 @@ void OnMemoPaint(HWND memo) {
     return;
   }
   SettingsFile& cat = CategoryFile();
+  // All keys of one paint (the background's too) from one look at the file.
+  SettingsHold hold(cat);
   const COLORREF textColor = static_cast<COLORREF>(cat.ReadInt(kSecMemos, MemoKey(n, "FontColor"), 0));
   std::wstring text =
       Widen(BuildDisplayText(cat.Read(kSecMemos, MemoKey(n, "Text"), "", kMaxTextChars), ClockNow()));

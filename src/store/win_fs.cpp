@@ -51,29 +51,19 @@ FileStamp WinFileSystem::Stamp(const std::string& path) {
   const std::optional<std::wstring> wide = WidenUtf8Exact(path);
   if (!wide) return s;
   const std::wstring w = ExtendedPath(*wide);
-  // No access rights asked: opening for attributes only does not conflict
-  // with how others share the file.
-  HANDLE h = CreateFileW(w.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h != INVALID_HANDLE_VALUE) {
-    BY_HANDLE_FILE_INFORMATION info;
-    bool ok = GetFileInformationByHandle(h, &info) != 0;
-    CloseHandle(h);
-    if (ok) {
-      s.exists = true;
-      s.size = Join(info.nFileSizeHigh, info.nFileSizeLow);
-      s.mtime = Join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime);
-      s.id = Join(info.nFileIndexHigh, info.nFileIndexLow);
-    }
-    return s;
-  }
-  // Could not be opened at all (say, locked by a driver): size and time still tell a change.
+  // Every read of a setting asks for the stamp, hundreds of times a repaint,
+  // so it must not open the file: reading the attributes costs a hundredth
+  // of an open. A locked file still answers. Size and last-write time tell
+  // a change made in place; a file put in by a rename (as every save here
+  // does) brings its own write time, and its creation time moves as well,
+  // which stands in for the file index an open would give.
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (GetFileAttributesExW(w.c_str(), GetFileExInfoStandard, &data)) {
     if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
       s.exists = true;
       s.size = Join(data.nFileSizeHigh, data.nFileSizeLow);
       s.mtime = Join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
+      s.id = Join(data.ftCreationTime.dwHighDateTime, data.ftCreationTime.dwLowDateTime);
     }
     return s;
   }

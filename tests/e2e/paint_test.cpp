@@ -42,6 +42,35 @@ TEST_F(Painting, SolidBackgroundFillsTheWholeClientAreaWithoutBorder) {
   EXPECT_EQ(RectStr(ClientRectOnScreen(m)), RectStr(WindowRect(m)));
 }
 
+// Another program may change the category file while the memos are shown:
+// rewritten in place or replaced by a rename, each time with the same size
+// as before, the change shows at the next paint.
+TEST_F(Painting, ChangesByAnotherProgramShowAtTheNextPaint) {
+  constexpr long long kBlueValue = 16711680, kMagentaValue = 16711935;  // same number of digits
+  constexpr COLORREF kMagenta = RGB(255, 0, 255);
+  WriteCategory({Solid(200, 200, 120, 90, kBlueValue)});
+  ASSERT_TRUE(Start(1));
+  HWND m = MemoAt(200, 200);
+  ASSERT_NE(m, nullptr);
+  auto filled = [&](COLORREF c, const std::string& what) {
+    return Wait([&] { return CaptureClient(m).Fraction(c) == 1.0; }, what);
+  };
+  ASSERT_TRUE(filled(kBlue, "the memo blue"));
+  const std::string blue = CategoryFile({Solid(200, 200, 120, 90, kBlueValue)});
+  const std::string magenta = CategoryFile({Solid(200, 200, 120, 90, kMagentaValue)});
+  ASSERT_EQ(blue.size(), magenta.size());
+
+  WriteCategory("data1", magenta);
+  InvalidateRect(m, nullptr, TRUE);
+  EXPECT_TRUE(filled(kMagenta, "the memo magenta after the file was rewritten in place"));
+
+  ASSERT_TRUE(WriteBytes(Path("data\\other.tmp"), blue));
+  ASSERT_TRUE(MoveFileExW(Path("data\\other.tmp").c_str(), Path("data\\data1.dat").c_str(),
+                          MOVEFILE_REPLACE_EXISTING));
+  InvalidateRect(m, nullptr, TRUE);
+  EXPECT_TRUE(filled(kBlue, "the memo blue after the file was replaced by a rename"));
+}
+
 class TextPixels : public DerezizTest {
  protected:
   MemoSpec TextMemo(int x, int y) {

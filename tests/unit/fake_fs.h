@@ -11,6 +11,7 @@ namespace dz::test {
 class FakeFileSystem : public FileSystem {
  public:
   FileStamp Stamp(const std::string& path) override {
+    ++stamps;
     FileStamp s;
     auto it = files.find(path);
     if (it == files.end()) return s;
@@ -42,6 +43,7 @@ class FakeFileSystem : public FileSystem {
   std::map<std::string, uint64_t> versions;
   int replaceCalls = 0;
   int reads = 0;
+  int stamps = 0;
   bool failReplace = false;
   bool lockReads = false;
 };

@@ -174,6 +174,33 @@ class SettingsFileTest : public ::testing::Test {
   SettingsFile file{fs, "cat.dat"};
 };
 
+TEST_F(SettingsFileTest, HoldLooksAtTheFileOnceAndSeesOtherProgramsAtTheNextHold) {
+  fs.Put("cat.dat", "[S]\r\nk=1\r\n");
+  {
+    SettingsHold hold(file);
+    EXPECT_EQ(file.Read("S", "k", ""), "1");
+    fs.Put("cat.dat", "[S]\r\nk=2\r\n");
+    {
+      SettingsHold inner(file);
+      EXPECT_EQ(file.Read("S", "k", ""), "1");
+    }
+    EXPECT_EQ(file.ReadInt("S", "k", 0), 1);
+    EXPECT_EQ(fs.stamps, 1);
+  }
+  EXPECT_EQ(file.Read("S", "k", ""), "2");
+  {
+    // Its own writes are read back inside a hold, and a write looks at
+    // the file again: it never replaces another program's change.
+    SettingsHold hold(file);
+    EXPECT_EQ(file.Read("S", "k", ""), "2");
+    fs.Put("cat.dat", "[S]\r\nk=3\r\n");
+    EXPECT_TRUE(file.Write("S", "j", "x"));
+    EXPECT_EQ(file.Read("S", "j", ""), "x");
+    EXPECT_EQ(file.Read("S", "k", ""), "3");
+  }
+  EXPECT_EQ(fs.files["cat.dat"], "[S]\r\nk=3\r\nj=x\r\n");
+}
+
 TEST_F(SettingsFileTest, MissingFileReadsAsEmpty) {
   EXPECT_EQ(file.Read("S", "k", "def"), "def");
   EXPECT_EQ(file.ReadInt("S", "k", 42), 42);

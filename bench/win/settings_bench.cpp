@@ -1,0 +1,210 @@
+// The settings engine under Wine against a key-at-a-time design on the
+// system's profile functions (every write rewrites the whole file), on a
+// category of 100 memos with every key: the reads of one repaint, deleting
+// memo 0 of 100 (the others move down) and saving the table. Prints the
+// medians, their ratio and how many times each replaced the file.
+//
+//   settings_bench.exe <work dir> [runs] [text bytes]
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/keys.h"
+#include "core/limits.h"
+#include "core/memo_store.h"
+#include "store/win_fs.h"
+#include "win/text.h"
+
+namespace {
+
+const char* const kProps[] = {"WindowLebel", "FontColor", "Style", "x",      "y",        "h",     "l",
+                              "Font",        "FontHeight", "Italic", "UnderLine", "OnLine", "Back",  "Color1",
+                              "Color2",      "Color3",     "GradMode", "Brows", "BroURL", "Text"};
+
+std::string FullCategory(size_t textLen) {
+  dz::IniDocument d;
+  for (int k = 0; k < 100; ++k) d.Set(dz::kSecVOffset, dz::OffsetKey(k), "0");
+  for (int k = 0; k < 100; ++k) d.Set(dz::kSecHOffset, dz::OffsetKey(k), "0");
+  d.Set(dz::kSecMemos, "No", "100");
+  for (int n = 0; n < 100; ++n) {
+    for (const char* p : kProps) d.Set(dz::kSecMemos, dz::MemoKey(n, p), "123");
+    d.Set(dz::kSecMemos, dz::MemoKey(n, "Text"), std::string(textLen, static_cast<char>('a' + n % 26)));
+  }
+  return d.Serialize();
+}
+
+// Counts the file replacements of the engine.
+class CountingFs : public dz::WinFileSystem {
+ public:
+  bool ReplaceAtomically(const std::string& path, std::string_view bytes) override {
+    ++replacements;
+    return WinFileSystem::ReplaceAtomically(path, bytes);
+  }
+  int replacements = 0;
+};
+
+double Now() {
+  static LARGE_INTEGER freq = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+std::string g_path;      // UTF-8, for the engine
+std::string g_ansiPath;  // for the profile functions
+int g_writes = 0;
+
+std::string ProfileGet(const std::string& section, const std::string& key) {
+  static char buf[65536];
+  GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buf, sizeof buf, g_ansiPath.c_str());
+  return buf;
+}
+void ProfileSet(const std::string& section, const std::string& key, const char* value) {
+  ++g_writes;
+  WritePrivateProfileStringA(section.c_str(), key.c_str(), value, g_ansiPath.c_str());
+}
+
+void KeyReads() {
+  for (int n = 0; n < 100; ++n) {
+    for (const char* p : {"FontColor", "Text", "Back", "Color1"}) ProfileGet(dz::kSecMemos, dz::MemoKey(n, p));
+  }
+}
+void EngineReads(dz::SettingsFile& cat) {
+  for (int n = 0; n < 100; ++n) {
+    dz::SettingsHold paint(cat);  // as each memo's paint does
+    cat.ReadInt(dz::kSecMemos, dz::MemoKey(n, "FontColor"), 0);
+    cat.Read(dz::kSecMemos, dz::MemoKey(n, "Text"), "", 8191);
+    cat.Read(dz::kSecMemos, dz::MemoKey(n, "Back"), "3");
+    cat.ReadInt(dz::kSecMemos, dz::MemoKey(n, "Color1"), 0);
+  }
+}
+
+// Memo 0 deleted: every key of every later memo moves down one by one.
+void KeyRenumber() {
+  for (int m = 1; m < 100; ++m) {
+    for (const char* p : kProps) {
+      std::string v = ProfileGet(dz::kSecMemos, dz::MemoKey(m, p));
+      ProfileSet(dz::kSecMemos, dz::MemoKey(m - 1, p), v.c_str());
+    }
+    for (const char* sec : {dz::kSecVOffset, dz::kSecHOffset}) {
+      std::string v = ProfileGet(sec, dz::OffsetKey(m));
+      ProfileSet(sec, dz::OffsetKey(m - 1), v.c_str());
+    }
+  }
+  for (const char* p : kProps) ProfileSet(dz::kSecMemos, dz::MemoKey(99, p), nullptr);
+  ProfileSet(dz::kSecMemos, "No", "99");
+}
+
+void KeySaveTable(int round) {
+  ProfileSet(dz::kSecMemos, "No", "100");
+  for (int n = 0; n < 100; ++n) {
+    for (const char* p : {"x", "y", "h", "l"})
+      ProfileSet(dz::kSecMemos, dz::MemoKey(n, p), std::to_string(round + n).c_str());
+    ProfileSet(dz::kSecVOffset, dz::OffsetKey(n), std::to_string(round).c_str());
+    ProfileSet(dz::kSecHOffset, dz::OffsetKey(n), "0");
+  }
+}
+
+dz::TableSnapshot Snapshot(int round) {
+  dz::TableSnapshot t;
+  t.count = 100;
+  t.places.resize(100);
+  for (int n = 0; n < 100; ++n) t.places[n] = dz::Placement{round + n, round + n, round + n, round + n};
+  t.vOffset[0] = round;  // something changed, so the file is written each time
+  return t;
+}
+
+struct Figure {
+  double keyMs, engineMs;
+  int keyWrites, engineWrites;
+};
+
+void Print(const char* what, const Figure& f) {
+  printf("%-32s per key %9.2f ms (%4d file writes), engine %7.3f ms (%d replacement), %.0fx faster\n", what,
+         f.keyMs, f.keyWrites, f.engineMs, f.engineWrites, f.keyMs / f.engineMs);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2) {
+    fprintf(stderr, "usage: settings_bench <work dir> [runs] [text bytes]\n");
+    return 2;
+  }
+  const std::wstring dir = argv[1];
+  const int runs = argc > 2 ? _wtoi(argv[2]) : 5;
+  const size_t textBytes = argc > 3 ? static_cast<size_t>(_wtoi(argv[3])) : 160;
+  CreateDirectoryW(dir.c_str(), nullptr);
+  g_path = dz::NarrowUtf8(dir + L"\\data1.dat");
+  g_ansiPath = g_path;  // the work directory is plain ASCII
+  const std::string full = FullCategory(textBytes);
+  CountingFs fs;
+  auto fresh = [&] { fs.WinFileSystem::ReplaceAtomically(g_path, full); };
+
+  std::vector<double> kr, er, kd, ed, ks, es;
+  int keyDel = 0, engDel = 0, keySave = 0, engSave = 0;
+  for (int r = 0; r < runs; ++r) {
+    fresh();
+    double t0 = Now();
+    KeyReads();
+    kr.push_back(Now() - t0);
+    {
+      dz::SettingsFile cat(fs, g_path);
+      cat.Read(dz::kSecMemos, "No", "");  // the file is parsed once when the category opens
+      t0 = Now();
+      EngineReads(cat);
+      er.push_back(Now() - t0);
+    }
+    fresh();
+    g_writes = 0;
+    t0 = Now();
+    KeyRenumber();
+    kd.push_back(Now() - t0);
+    keyDel = g_writes;
+    fresh();
+    {
+      dz::SettingsFile cat(fs, g_path);
+      cat.Read(dz::kSecMemos, "No", "");
+      fs.replacements = 0;
+      t0 = Now();
+      dz::RenumberAfterDelete(cat, 0, 100);
+      ed.push_back(Now() - t0);
+      engDel = fs.replacements;
+    }
+    fresh();
+    g_writes = 0;
+    t0 = Now();
+    KeySaveTable(r + 1);
+    ks.push_back(Now() - t0);
+    keySave = g_writes;
+    fresh();
+    {
+      dz::SettingsFile cat(fs, g_path);
+      cat.Read(dz::kSecMemos, "No", "");
+      fs.replacements = 0;
+      const dz::TableSnapshot snap = Snapshot(r + 1);
+      t0 = Now();
+      dz::SaveTable(cat, snap);
+      es.push_back(Now() - t0);
+      engSave = fs.replacements;
+    }
+  }
+  printf("settings under Wine, texts of %zu bytes, median of %d runs:\n", textBytes, runs);
+  Print("reads of one repaint (100 memos)", {Median(kr), Median(er), 0, 0});
+  Print("delete memo 0 of 100", {Median(kd), Median(ed), keyDel, engDel});
+  Print("save the table", {Median(ks), Median(es), keySave, engSave});
+  return 0;
+}
