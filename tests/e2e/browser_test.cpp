@@ -456,7 +456,8 @@ TEST_F(BrowserLifetime, FiftyOpenAndCloseCyclesLeaveNoWindowBehind) {
     ASSERT_NE(host, nullptr) << "cycle " << i;
     PostCommand(memo, bcmd::kClose);
     ASSERT_TRUE(WaitNoHost(memo)) << "cycle " << i;
-    ASSERT_FALSE(IsWindow(host)) << "cycle " << i;
+    // Gone; the system may already have given its handle to another window.
+    ASSERT_TRUE(!IsWindow(host) || ClassOf(host) != L"AtlAxWin") << "cycle " << i;
     // The first browser may start process-wide helpers; none come after it.
     if (i == 0) topLevel = TopLevelWindows(pid()).size();
   }
