@@ -89,10 +89,15 @@ IniDocument IniDocument::Parse(std::string_view bytes) {
     size_t end = bytes.find_first_of("\r\n", i);
     if (end == std::string_view::npos) end = bytes.size();
     std::string_view text = bytes.substr(i, end - i);
+    const bool first = i == 0;
     i = end;
     if (i < bytes.size()) i += (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ? 2 : 1;
 
     std::string_view body = Trim(text);
+    // Editors that save as UTF-8 may put a byte order mark first; it would
+    // hide the first section, and with it every key the file holds there.
+    // The mark stays in the file.
+    if (first && text.substr(0, 3) == "\xEF\xBB\xBF") body = Trim(text.substr(3));
     size_t close = body.empty() || body[0] != '[' ? std::string_view::npos : LastBracket(body);
     if (close != std::string_view::npos) {
       Section s;
