@@ -9,7 +9,7 @@ bash scripts/build.sh native
 bash scripts/build.sh win
 build/native/bench/dereziz_bench --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
 
-source scripts/wine-env.sh build/win
+source scripts/wine-env.sh build/win || exit 1
 work="$root/build/win/bench-runs"
 rm -rf "$work"; mkdir -p "$work"
 # Windows paths on Wine's Z: drive, spelled out: asking winepath would start

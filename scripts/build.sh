@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the native tree (core, unit tests, benchmarks) and the Windows
-# program with its end-to-end driver.  Usage: scripts/build.sh [native|win|fuzz|all]
+# Builds the native tree (core, unit tests, benchmarks), the same unit tests
+# under AddressSanitizer and UBSan, the fuzz targets and the Windows program
+# with its end-to-end driver.  Usage: scripts/build.sh [native|asan|fuzz|win|all]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 what="${1:-all}"
@@ -9,6 +10,11 @@ jobs="${JOBS:-$(nproc)}"
 build_native() {
   cmake -S "$root" -B "$root/build/native" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
   cmake --build "$root/build/native" -j "$jobs"
+}
+build_asan() {
+  cmake -S "$root" -B "$root/build/asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DDEREZIZ_SANITIZE=ON >/dev/null
+  cmake --build "$root/build/asan" -j "$jobs"
 }
 build_fuzz() {
   cmake -S "$root" -B "$root/build/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -23,8 +29,9 @@ build_win() {
 
 case "$what" in
   native) build_native ;;
+  asan) build_asan ;;
   fuzz) build_fuzz ;;
   win) build_win ;;
-  all) build_native; build_fuzz; build_win ;;
-  *) echo "usage: $0 [native|win|fuzz|all]" >&2; exit 2 ;;
+  all) build_native; build_asan; build_fuzz; build_win ;;
+  *) echo "usage: $0 [native|asan|fuzz|win|all]" >&2; exit 2 ;;
 esac

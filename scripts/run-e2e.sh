@@ -2,7 +2,9 @@
 # Runs the end-to-end driver (dereziz_e2e.exe) under Wine on a virtual display.
 # Usage: scripts/run-e2e.sh <win-build-dir> [gtest args...]
 # The Wine prefix lives in <win-build-dir>/wineprefix and is created once.
-# The exit code is the driver's.
+# The exit code is the driver's; 124 when the run was stopped because it
+# took longer than DEREZIZ_E2E_TIMEOUT seconds (default 2400: the suite
+# takes a few minutes, a stuck Wine would otherwise hang until CI gives up).
 set -u
 
 if [ $# -lt 1 ]; then
@@ -26,7 +28,7 @@ done
 # WINEDLLOVERRIDES, and creates the prefix once (crash dialog off, Japanese
 # font replacements).
 # shellcheck source=wine-env.sh
-source "$(dirname "$0")/wine-env.sh" "$BUILD_DIR"
+source "$(dirname "$0")/wine-env.sh" "$BUILD_DIR" || exit 2
 
 # The driver puts itself and the program on the desktop "DerezizE2E"; made a
 # virtual desktop here, it needs no window manager (without one, Wine waits
@@ -34,8 +36,19 @@ source "$(dirname "$0")/wine-env.sh" "$BUILD_DIR"
 # nothing but the program's windows. Other desktops of the prefix (e.g.
 # scripts/run.sh) are not affected.
 if [ ! -f "$WINEPREFIX/.dereziz-e2e-desktop" ]; then
-  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v DerezizE2E /t REG_SZ /d 1280x1024 /f >/dev/null 2>&1 &&
-    wineserver -w && touch "$WINEPREFIX/.dereziz-e2e-desktop"
+  step_limit="${DEREZIZ_WINE_STEP_TIMEOUT:-120}"
+  out=$(timeout --kill-after=10 "$step_limit" \
+          wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v DerezizE2E /t REG_SZ /d 1280x1024 /f 2>&1) &&
+    out=$(timeout --kill-after=10 "$step_limit" wineserver -w 2>&1)
+  step_rc=$?
+  if [ "$step_rc" -eq 0 ]; then
+    touch "$WINEPREFIX/.dereziz-e2e-desktop"
+  else
+    wineserver -k >/dev/null 2>&1
+    echo "wine: could not make DerezizE2E a virtual desktop (exit code $step_rc; 124: no end within $step_limit s):" >&2
+    printf '%s\n' "$out" | tr -d '\r' | tail -n 20 | sed 's/^/    /' >&2
+    exit 2
+  fi
 fi
 
 LOG="$BUILD_DIR/e2e-last.log"
@@ -52,7 +65,10 @@ cd "$BUILD_DIR" || exit 2
 : >"$LOG"
 # The Wine server (and with it the desktop process) ends inside the display's
 # lifetime, so nothing is left to complain about a vanished display.
-xvfb-run -a -s "-screen 0 1280x1024x24" \
+# The time limit covers the display, Wine and the driver: when it runs out,
+# all of them are stopped (timeout signals its whole process group).
+limit="${DEREZIZ_E2E_TIMEOUT:-2400}"
+timeout --kill-after=30 "$limit" xvfb-run -a -s "-screen 0 1280x1024x24" \
   sh -c 'wine "$0" "$@"; rc=$?; wineserver -k; exit $rc' "$DRIVER" "$@" >"$LOG" 2>&1 &
 driver=$!
 tail -n +1 -f --pid="$driver" "$LOG" | tr -d '\r'
@@ -61,5 +77,10 @@ rc=$?
 echo
 echo "=== end-to-end summary ==="
 tr -d '\r' <"$LOG" | grep -E '^\[  (PASSED|FAILED)  \]|^\[==========\] .* ran' || echo "(the driver printed no summary)"
+if [ "$rc" -eq 124 ] || [ "$rc" -eq 137 ]; then
+  echo "STOPPED: the run did not end within $limit s (DEREZIZ_E2E_TIMEOUT); the last test started:"
+  tr -d '\r' <"$LOG" | grep -E '^\[ RUN      \]' | tail -1
+  rc=124
+fi
 echo "driver exit code: $rc (full log: $LOG)"
 exit "$rc"

@@ -16,7 +16,7 @@ if [ ! -d "$base/data" ]; then
   printf '[Cagoteri]\r\nNowCagoteri=data1\r\nCagoteriNo=1\r\n1Cagoteri=data1\r\n' > "$base/Memo.dat"
   sed 's/$/\r/' scripts/sample/data1.dat.utf8 | iconv -f UTF-8 -t CP932 > "$base/data/data1.dat"
 fi
-source scripts/wine-env.sh build/win
+source scripts/wine-env.sh build/win || exit 1
 exe="$root/build/win/dereziz.exe"
 
 if [ -n "${DISPLAY:-}" ]; then

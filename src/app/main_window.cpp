@@ -1,5 +1,7 @@
 #include "app/main_window.h"
 
+#include <string>
+
 #include "app/app.h"
 #include "app/main_commands.h"
 #include "app/memo_proc.h"
@@ -9,7 +11,6 @@
 #include "browser/browser.h"
 #include "category/category.h"
 #include "memo/memo_window.h"
-#include "core/keys.h"
 #include "res/resource.h"
 #include "store/settings_access.h"
 #include "text/edit.h"
@@ -22,6 +23,10 @@ namespace dz {
 namespace {
 
 constexpr int kTrayCategorySubmenuPos = 4;
+// Posted at the end of start-up: the notice about the start category is
+// shown once the memos are up and the message loop runs.
+constexpr UINT kShowStartNotice = WM_APP + 1;
+std::string g_startNotice;
 UINT g_taskbarCreated = 0;  // sent when the shell (and its tray) restarts
 
 void LoadMenus() {
@@ -41,7 +46,7 @@ bool OnMainCreate(HWND hwnd) {
   wchar_t dir[MAX_PATH] = {};
   DWORD len = GetCurrentDirectoryW(MAX_PATH, dir);
   SetBaseDirectory(NarrowUtf8(std::wstring_view(dir, len < MAX_PATH ? len : 0)));
-  SetCurrentCategory(AppFile().Read(kSecCategory, "NowCagoteri", kDefaultCategory, 259));
+  g_startNotice = OpenStartCategory();
   RefreshClock();
   StartMinuteClock(hwnd);
   LoadEditorLibraries();
@@ -50,6 +55,7 @@ bool OnMainCreate(HWND hwnd) {
   if (!RegisterMemoClass(TheProcess().inst)) return false;
   AddTrayIcon(hwnd);
   LoadMemoTable();
+  if (!g_startNotice.empty()) PostMessageW(hwnd, kShowStartNotice, 0, 0);
   return true;
 }
 
@@ -92,6 +98,10 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     case WM_DISPLAYCHANGE: BringAllMemosWithinReach(); return 0;
     case WM_SETTINGCHANGE:
       if (wParam == SPI_SETWORKAREA) BringAllMemosWithinReach();
+      return 0;
+    case kShowStartNotice:
+      Tell(g_startNotice.c_str());
+      g_startNotice.clear();
       return 0;
     case WM_ENDSESSION:
       if (wParam) DestroyWindow(hwnd);

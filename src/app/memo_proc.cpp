@@ -8,6 +8,7 @@
 #include "look/look.h"
 #include "look/paint.h"
 #include "memo/behaviour.h"
+#include "memo/links.h"
 #include "memo/memo_table.h"
 #include "memo/memo_window.h"
 #include "res/resource.h"
@@ -104,15 +105,16 @@ void OnMemoRButtonDown(HWND memo) {
   TrackPopupMenu(menu, 0, pt.x, pt.y, 0, memo, nullptr);
 }
 
-void OnMemoInitMenu(HWND memo, HMENU menu) {
+void OnMemoInitMenu(HWND memo) {
   if (MemoNumberFromWindow(memo) < 0) return;
   const App& app = TheApp();
-  OnLookInitMenu(memo, menu);
+  // Both stored menus are prepared, whichever of them is opening.
+  OnLookInitMenu(memo, app.childMenu, app.browsMenu);
   // The browser menu's category submenu gets the same list as the memo
   // menu's, so its items switch categories too.
   OnCategoryInitMenu(GetSubMenu(app.childMenu, kCategorySubmenuPos));
   OnCategoryInitMenu(GetSubMenu(app.browsMenu, kCategorySubmenuPos));
-  OnLinksInitMenu(memo, menu);
+  OnLinksInitMenu(memo, app.childMenu);
 }
 
 }  // namespace
@@ -133,7 +135,7 @@ LRESULT CALLBACK MemoWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     case WM_TIMER:
       if (wParam == IDT_BITMAP_COPY) OnBitmapTimer(hwnd);
       return 0;
-    case WM_INITMENU: OnMemoInitMenu(hwnd, reinterpret_cast<HMENU>(wParam)); return 0;
+    case WM_INITMENU: OnMemoInitMenu(hwnd); return 0;
     case WM_DROPFILES: OnDropFiles(hwnd, reinterpret_cast<HDROP>(wParam)); return 0;
     case WM_COMMAND: OnMemoCommand(hwnd, wParam, lParam); return 0;
     default: return DefWindowProcW(hwnd, msg, wParam, lParam);

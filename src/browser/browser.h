@@ -1,5 +1,5 @@
 #pragma once
-// The built-in browser hosted in a memo, and the link commands.
+// The built-in browser hosted in a memo.
 #include <windows.h>
 
 #include <string_view>
@@ -14,11 +14,8 @@ void OnCloseBrowser(HWND memo);                    // IDC_BROWSER_CLOSE
 void OnBrowserHome(HWND memo);                     // IDC_BROWSER_HOME
 void OnBrowserGoToUrl(HWND memo);                  // IDC_BROWSER_GO_URL
 void OnInsertPageUrl(HWND memo, bool atStart);     // IDC_BROWSER_URL_START, IDC_BROWSER_URL_END
-void OnOpenLink(HWND memo, int index);             // IDC_LINK_FIRST + index
 void OnOpenLinkInBrowser(HWND memo, int index);    // IDC_BROWSE_LINK_FIRST + index
 
-// Fills the two link submenus of the memo menu from the memo's link marks.
-void OnLinksInitMenu(HWND memo, HMENU menu);
 // WM_DESTROY of a memo window: records "%dBrows" and "%dBroURL" of its memo
 // number, if it still has one.
 void OnMemoDestroy(HWND memo);

@@ -1,6 +1,7 @@
 // The memos of the current category: loaded into windows, saved from them.
 #include <algorithm>
 #include <iterator>
+#include <vector>
 
 #include "browser/browser.h"
 #include "category/category.h"
@@ -44,9 +45,9 @@ void LoadMemoTable() {
   g_loaded = true;
 }
 
-void SaveMemoTable() {
-  if (!g_loaded) return;
-  AppFile().Write(kSecCategory, "NowCagoteri", CurrentCategory());
+bool SaveMemoTable() {
+  if (!g_loaded) return true;
+  const bool named = AppFile().Write(kSecCategory, "NowCagoteri", CurrentCategory());
   MemoTable& m = Memos();
   TableSnapshot snap;
   snap.count = m.count;
@@ -60,16 +61,22 @@ void SaveMemoTable() {
     GetWindowRect(m[n].wnd, &r);  // hidden memos too
     snap.places.push_back(Placement{r.left, r.top, r.right - r.left, r.bottom - r.top});
   }
-  SaveTable(CategoryFile(), snap);
+  const bool saved = SaveTable(CategoryFile(), snap);
+  return named && saved;
 }
 
-void DestroyAllMemos() {
-  // Each window is destroyed while the table still lists it, so that its
-  // destruction can record the memo's browser state under its number.
-  for (HWND w : MemoWindows()) {
+void DestroyAllMemos(bool recordState) {
+  MemoTable& m = Memos();
+  const std::vector<HWND> windows = MemoWindows();
+  // A window's destruction writes only under a memo number it still has,
+  // so an empty table keeps every write away from the file.
+  if (!recordState) m.count = 0;
+  // Otherwise each window is destroyed while the table still lists it, so
+  // that its destruction can record the memo's browser state under its
+  // number.
+  for (HWND w : windows) {
     if (w) DestroyWindow(w);
   }
-  MemoTable& m = Memos();
   for (int n = 0; n < kMaxMemos; ++n) {
     ReplaceMemoFont(n, nullptr);
     m[n] = Memo{};

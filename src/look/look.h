@@ -19,7 +19,7 @@ void OnCopyMemoBitmap(HWND memo);     // IDC_COPY_BITMAP
 void OnBitmapTimer(HWND memo);        // WM_TIMER IDT_BITMAP_COPY
 
 // Check marks of IDC_TOPMOST and IDC_FRAME in the memo and browser menus.
-void OnLookInitMenu(HWND memo, HMENU menu);
+void OnLookInitMenu(HWND memo, HMENU memoMenu, HMENU browserMenu);
 
 // Background kind 2 over the client area of sizeWindow (the memo itself when null).
 void PaintGradient(HDC dc, HWND memo, HWND sizeWindow = nullptr);

@@ -6,6 +6,7 @@
 
 #include "core/keys.h"
 #include "core/limits.h"
+#include "core/memo_style.h"
 #include "core/placement.h"
 #include "memo/memo_table.h"
 #include "memo/memo_window.h"
@@ -64,11 +65,24 @@ HWND CreateMemoWindow(const Placement& place, int style, int windowLevel) {
   return w;
 }
 
+void SetFaceName(LOGFONTW& lf, std::string_view sjisFace) {
+  const std::wstring face = Widen(sjisFace);
+  // A name cut inside a character would name no font at all; a shortened
+  // whole-character prefix may still match one.
+  const size_t len = Utf16PrefixLen(std::wstring_view(face), LF_FACESIZE - 1);
+  face.copy(lf.lfFaceName, len);
+  lf.lfFaceName[len] = L'\0';
+}
+
 HFONT CreateMemoFont(const FontSpec& font) {
-  std::wstring face = Widen(font.face);
-  if (face.size() > LF_FACESIZE - 1) face.resize(LF_FACESIZE - 1);
-  return CreateFontW(font.height, 0, 0, 0, 0, font.italic, font.underline, font.strikeout, SHIFTJIS_CHARSET, 0, 0, 0,
-                     0, face.c_str());
+  LOGFONTW lf = {};
+  lf.lfHeight = font.height;
+  lf.lfItalic = font.italic ? TRUE : FALSE;
+  lf.lfUnderline = font.underline ? TRUE : FALSE;
+  lf.lfStrikeOut = font.strikeout ? TRUE : FALSE;
+  lf.lfCharSet = SHIFTJIS_CHARSET;
+  SetFaceName(lf, font.face);
+  return CreateFontIndirectW(&lf);
 }
 
 HWND CreateMemo(std::string_view escapedText) {

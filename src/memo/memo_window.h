@@ -16,6 +16,9 @@ inline constexpr wchar_t kMemoClass[] = L"Child";
 HWND CreateMemoWindow(const Placement& place, int style, int windowLevel);
 // The font of a memo as built from its font keys (Shift_JIS character set).
 HFONT CreateMemoFont(const FontSpec& font);
+// Puts a stored (Shift_JIS) face name into lf, shortened to what the field
+// holds at a whole character.
+void SetFaceName(LOGFONTW& lf, std::string_view sjisFace);
 // Appends a memo with the template style and the given (already escaped)
 // text. Returns null (and changes nothing) when the category is full.
 HWND CreateMemo(std::string_view escapedText);

@@ -36,6 +36,8 @@ void SetBaseDirectory(std::string_view utf8Dir) {
   AppFile().set_path(ThePaths().baseDir + "\\Memo.dat");
 }
 
+std::wstring BaseDirectory() { return WidenUtf8(ThePaths().baseDir); }
+
 void SetCurrentCategory(std::string_view sjisName) {
   Paths& p = ThePaths();
   p.categoryName = std::string(sjisName);

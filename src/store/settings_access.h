@@ -14,6 +14,8 @@ SettingsFile& CategoryFile();
 
 // Sets the base directory (UTF-8) and points AppFile() at its Memo.dat.
 void SetBaseDirectory(std::string_view utf8Dir);
+// The base directory as a wide path, no trailing backslash.
+std::wstring BaseDirectory();
 // Makes sjisName (code page 932 bytes) the current category and points
 // CategoryFile() at its file. Does not touch Memo.dat.
 void SetCurrentCategory(std::string_view sjisName);

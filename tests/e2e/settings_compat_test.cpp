@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -80,6 +79,18 @@ std::string Hex(const std::string& s) {
   return out.size() > 120 ? out.substr(0, 120) + "..." : out;
 }
 
+// All bytes equal. A mismatch shows both values in hex from a little before
+// the first difference (a whole long value would be unreadable).
+::testing::AssertionResult SameBytes(const std::string& got, const std::string& want) {
+  if (got == want) return ::testing::AssertionSuccess();
+  size_t at = 0;
+  while (at < got.size() && at < want.size() && got[at] == want[at]) ++at;
+  const size_t from = at < 16 ? 0 : at - 16;
+  return ::testing::AssertionFailure() << "bytes differ at " << at << " (sizes " << got.size() << " and "
+                                       << want.size() << "), from " << from << ": " << Hex(got.substr(from))
+                                       << " vs " << Hex(want.substr(from));
+}
+
 class SettingsCompat : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -128,11 +139,25 @@ class SettingsCompat : public ::testing::Test {
   dz::WinFileSystem fs_;
 };
 
-TEST_F(SettingsCompat, ReportsTheAnsiCodePage) {
-  // Informational: the profile functions convert through this code page.
-  RecordProperty("acp", static_cast<int>(GetACP()));
-  std::printf("ANSI code page of this run: %u\n", GetACP());
-  SUCCEED();
+// The system's profile functions pass every value through the ANSI code
+// page (bytes to UTF-16 and back). The comparisons below hold only where
+// that keeps every byte of the values: code page 932, or a single-byte code
+// page such as 1252 (the suite's default locale). Under another one (UTF-8,
+// say) they would fail for the code page, not for the engine.
+TEST_F(SettingsCompat, AnsiCodePageKeepsEveryByteOfTheValues) {
+  const UINT acp = GetACP();
+  RecordProperty("acp", static_cast<int>(acp));
+  for (const std::string& v : AwkwardValues()) {
+    if (v.empty()) continue;
+    const int wide = MultiByteToWideChar(CP_ACP, 0, v.data(), static_cast<int>(v.size()), nullptr, 0);
+    ASSERT_GT(wide, 0) << Hex(v);
+    std::wstring w(static_cast<size_t>(wide), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, v.data(), static_cast<int>(v.size()), &w[0], wide);
+    const int narrow = WideCharToMultiByte(CP_ACP, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
+    std::string back(static_cast<size_t>(narrow), '\0');
+    if (narrow > 0) WideCharToMultiByte(CP_ACP, 0, w.data(), wide, &back[0], narrow, nullptr, nullptr);
+    EXPECT_TRUE(SameBytes(back, v)) << "ANSI code page " << acp << " changes these bytes";
+  }
 }
 
 TEST_F(SettingsCompat, SystemReadsWhatTheEngineWrote) {
@@ -144,8 +169,8 @@ TEST_F(SettingsCompat, SystemReadsWhatTheEngineWrote) {
   ASSERT_TRUE(ours.Write("Other", "k0", "other section"));
   for (size_t i = 0; i < values.size(); ++i) {
     std::string key = "k" + std::to_string(i);
-    EXPECT_EQ(Hex(SysRead(file, "Sec", key)), Hex(values[i])) << key;
-    EXPECT_EQ(Hex(SysRead(file, "sEC", key)), Hex(values[i])) << key << " (case)";
+    EXPECT_TRUE(SameBytes(SysRead(file, "Sec", key), values[i])) << key;
+    EXPECT_TRUE(SameBytes(SysRead(file, "sEC", key), values[i])) << key << " (case)";
   }
   EXPECT_EQ(SysRead(file, "Other", "K0"), "other section");
   ASSERT_TRUE(ours.Remove("Sec", "before"));
@@ -165,7 +190,7 @@ TEST_F(SettingsCompat, EngineReadsWhatTheSystemWrote) {
   // the engine must read exactly what the system itself reads back.
   for (size_t i = 0; i < values.size(); ++i) {
     std::string key = "k" + std::to_string(i);
-    EXPECT_EQ(Hex(ours.Read("SEC", key, "<absent>", 8191)), Hex(SysRead(file, "Sec", key))) << key;
+    EXPECT_TRUE(SameBytes(ours.Read("SEC", key, "<absent>", 8191), SysRead(file, "Sec", key))) << key;
   }
   EXPECT_FALSE(ours.Get("Sec", "gone").has_value());
   EXPECT_EQ(ours.Read("Sec", "k0", ""), "plain");
@@ -201,8 +226,8 @@ TEST_F(SettingsCompat, BothReadHandWrittenFilesAlike) {
                         "Dup",    "eq",  "; k",      "k",       "[open",       "sjis",  "sjisq", "late",     "stray",
                         "missing"};
   for (const char* k : keys)
-    EXPECT_EQ(Hex(ours.Read("sec", k, "<absent>")), Hex(SysRead(file, "Sec", k))) << k;
-  EXPECT_EQ(Hex(ours.Read("SEC2", "dup", "<absent>")), Hex(SysRead(file, "sec2", "dup")));
+    EXPECT_TRUE(SameBytes(ours.Read("sec", k, "<absent>"), SysRead(file, "Sec", k))) << k;
+  EXPECT_TRUE(SameBytes(ours.Read("SEC2", "dup", "<absent>"), SysRead(file, "sec2", "dup")));
   // Spot checks, so that a shared misreading cannot pass.
   EXPECT_EQ(ours.Read("Sec", "empty", "<absent>"), "");
   EXPECT_EQ(ours.Read("Sec", "dup", "<absent>"), "first");
@@ -218,7 +243,7 @@ TEST_F(SettingsCompat, EachSideKeepsTheOthersKeys) {
   EXPECT_EQ(ours.Read("Sec", "theirs", "<absent>"), kSo);
   ASSERT_TRUE(ours.Write("Sec", "theirs", kZo + "x"));
   ASSERT_TRUE(ours.Write("Sec2", "k", "v"));
-  EXPECT_EQ(Hex(SysRead(file, "Sec", "theirs")), Hex(kZo + "x"));
+  EXPECT_TRUE(SameBytes(SysRead(file, "Sec", "theirs"), kZo + "x"));
   EXPECT_EQ(SysRead(file, "Sec", "mine"), " a ");
   ASSERT_TRUE(WritePrivateProfileStringA("Sec", "mine", nullptr, file.c_str()));
   EXPECT_FALSE(ours.Get("Sec", "mine").has_value());

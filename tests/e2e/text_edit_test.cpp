@@ -157,22 +157,33 @@ TEST_F(TextEdit, InsertionsGoStraightIntoTheTextAndLeaveTheClipboardAlone) {
   const std::wregex timeShape(L"x([0-9]+):([0-9]+):([0-9]+)y");
   ASSERT_TRUE(Wait([&] { return std::regex_match(text = EditorText(editor), m, timeShape); }, "the time"))
       << Narrow(text);
-  int seconds = std::stoi(m[1]) * 3600 + std::stoi(m[2]) * 60 + std::stoi(m[3]);
-  int then = before.wHour * 3600 + before.wMinute * 60 + before.wSecond;
-  EXPECT_TRUE(seconds >= then && seconds <= then + 60) << Narrow(text);
+  SYSTEMTIME after;
+  GetLocalTime(&after);
+  // The time the program read lies between the two readings here (which
+  // may lie on both sides of midnight).
+  auto secondOfDay = [](const SYSTEMTIME& t) { return t.wHour * 3600 + t.wMinute * 60 + t.wSecond; };
+  const int seconds = std::stoi(m[1]) * 3600 + std::stoi(m[2]) * 60 + std::stoi(m[3]);
+  const int first = secondOfDay(before), last = secondOfDay(after);
+  EXPECT_TRUE(first <= last ? seconds >= first && seconds <= last : seconds >= first || seconds <= last)
+      << Narrow(text) << " is not between " << first << " and " << last << " s of the day";
   for (int i = 1; i <= 3; ++i)
     EXPECT_TRUE(m[i].str().size() == 1 || m[i].str()[0] != L'0') << "no leading zeros: " << Narrow(text);
 
   SetText(editor, L"xabcy");
   Send(editor, EM_SETSEL, 1, 4);
   PostCommand(editor, textcmd::kDate);
-  SYSTEMTIME now;
-  GetLocalTime(&now);
   auto date = [](const SYSTEMTIME& t) {
     return L"x" + std::to_wstring(t.wYear) + L"/" + std::to_wstring(t.wMonth) + L"/" + std::to_wstring(t.wDay) + L"y";
   };
-  ASSERT_TRUE(Wait([&] { text = EditorText(editor); return text == date(before) || text == date(now); },
-                   "the date")) << Narrow(text);
+  // The day when the program read it: the day before, or the day now.
+  ASSERT_TRUE(Wait(
+      [&] {
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        text = EditorText(editor);
+        return text == date(before) || text == date(now);
+      },
+      "the date")) << Narrow(text);
 
   // Nothing was put on the clipboard, and everything on it is still there.
   EXPECT_EQ(GetClipboardSequenceNumber(), sequence);
