@@ -29,80 +29,17 @@
 #include <string>
 #include <vector>
 
+#include "../crash/crash_writes.h"
 #include "core/posix_fs.h"
 #include "core/settings.h"
 
 namespace dz {
 namespace {
 
-// A memo text that names its write and memo and has a length that varies
-// with both (0 to 1200 bytes), with double-byte characters whose trail byte
-// is '\' so that a torn write would also tear characters.
-std::string Text(int64_t k, int i) {
-  std::string t = "k" + std::to_string(k) + "i" + std::to_string(i) + ":";
-  const size_t len = static_cast<size_t>((k * 31 + i * 17) % 1201);
-  static const char kFill[] = "abc \x83\x5c$`0123456789\x95\x5c";
-  while (t.size() < len) t += kFill[t.size() % (sizeof kFill - 1)];
-  return t;
-}
-
-std::string Num(int64_t v) { return std::to_string(v); }
-
-// Write k, as one file replacement. Target is a SettingsFile (the writer) or
-// an IniDocument (the parent's model); both have Set-like and Remove calls
-// through the two adapters below.
-template <class Target>
-void Perform(int64_t k, Target& t) {
-  const int i = static_cast<int>(k % 100);
-  switch (k % 5) {
-    case 0:  // the whole table, as saving it on exit does
-      t.Begin();
-      t.Set("Progress", "k", Num(k));
-      for (int m = 0; m < 100; ++m) t.Set("ChildWindow", Num(m) + "Text", Text(k, m));
-      t.End();
-      break;
-    case 1:  // one memo's text
-      t.Set("ChildWindow", Num(i) + "Text", Text(k, i));
-      break;
-    case 2:
-      t.Set("Progress", "k", Num(k));
-      break;
-    case 3:  // a removal and a key in a section that may be new
-      t.Begin();
-      t.Remove("ChildWindow", Num((k * 7) % 100) + "Text");
-      t.Set("Sec" + Num(k % 13), "key" + Num(k % 17), Num(k));
-      t.Set("Progress", "k", Num(k));
-      t.End();
-      break;
-    default:
-      t.Begin();
-      t.Set("Progress", "k", Num(k));
-      t.Set("ChildWindow", Num(i) + "x", Num(-k));
-      t.End();
-      break;
-  }
-}
-
-struct FileTarget {
-  SettingsFile& f;
-  void Begin() { f.BeginBatch(); }
-  void End() { f.EndBatch(); }
-  void Set(const std::string& s, const std::string& k, const std::string& v) { f.Write(s, k, v); }
-  void Remove(const std::string& s, const std::string& k) { f.Remove(s, k); }
-};
-
-struct ModelTarget {
-  IniDocument& d;
-  void Begin() {}
-  void End() {}
-  void Set(const std::string& s, const std::string& k, const std::string& v) { d.Set(s, k, v); }
-  void Remove(const std::string& s, const std::string& k) { d.Remove(s, k); }
-};
-
-struct Progress {
-  std::atomic<int64_t> started;
-  std::atomic<int64_t> done;
-};
+using test::FileTarget;
+using test::Perform;
+using test::Progress;
+using test::State;
 
 // The writer: never returns. Ends by itself only when its parent is gone.
 [[noreturn]] void Writer(const std::string& path, int64_t from, Progress* p) {
@@ -116,20 +53,6 @@ struct Progress {
     p->done.store(k);
     if (getppid() == 1) _exit(0);
   }
-}
-
-// A state of the file: its bytes, or missing.
-struct State {
-  std::optional<std::string> bytes;
-  int64_t k = 0;
-  bool operator==(const State& o) const { return bytes == o.bytes; }
-};
-
-State Next(const State& s) {
-  IniDocument d = s.bytes ? IniDocument::Parse(*s.bytes) : IniDocument();
-  ModelTarget t{d};
-  Perform(s.k + 1, t);
-  return State{d.Serialize(), s.k + 1};
 }
 
 std::string Describe(const std::optional<std::string>& b) {
@@ -184,7 +107,6 @@ TEST(CrashConsistency, KilledWriterLeavesTheStateBeforeOrAfterTheInterruptedWrit
   void* mem = mmap(nullptr, sizeof(Progress), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
   ASSERT_NE(mem, MAP_FAILED);
   Progress* progress = new (mem) Progress;
-  static_assert(std::atomic<int64_t>::is_always_lock_free, "shared counters must not need a lock");
 
   PosixFileSystem fs;
   State current;  // no file yet: the first writes create it
@@ -250,13 +172,10 @@ TEST(CrashConsistency, KilledWriterLeavesTheStateBeforeOrAfterTheInterruptedWrit
     }
     current = seen == after ? after : before;
 
-    // A fresh engine finds the last progress mark in it (every write but
-    // the single memo texts sets one).
+    // A fresh engine finds the last progress mark in it.
     if (current.bytes) {
       SettingsFile fresh(fs, path);
-      const int64_t mark = current.k - (current.k % 5 == 1 ? 1 : 0);
-      EXPECT_EQ(fresh.Get("Progress", "k"), mark >= 1 ? std::optional<std::string>(Num(mark)) : std::nullopt)
-          << where;
+      EXPECT_EQ(fresh.Get("Progress", "k"), test::ProgressMark(current.k)) << where;
     }
 
     // Only a kill inside a write can leave its temporary file behind.
