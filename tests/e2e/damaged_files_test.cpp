@@ -46,7 +46,8 @@ struct DamagedFile {
   const char* name;
   std::string category;            // data\data1.dat
   std::string app;                 // Memo.dat; empty: none
-  std::vector<Memo> shown;         // memos the program must show, by place
+  int memos;                       // memo windows the program must create
+  std::vector<Memo> at;            // where some of them must be
   const char* notice = nullptr;    // start of a message the start shows
 };
 
@@ -62,25 +63,29 @@ std::vector<DamagedFile> Files() {
            "\r\n" + B("0x=120\r\n0y=140\r\n0h=150\r\n0l=90\r\n0Text=nul\0inside\r\n") +
            "1x=400\r\n1y=140\x9f\r\n1h=150\r\n1l=90\r\n1Text=lone lead byte\x82\r\nunknown=kept\r\nunknown=twice\r\n" +
            B("\0\0\0\r\n\x1a\r\n") + "[Mine]\r\nmine=1\r\n" + Garbage(500, 9, true),
-       "",
-       {{120, 140}, {400, 140}}},
+       "", 2, {{120, 140}, {400, 140}}},
       {"Utf8ByteOrderMark",
        "\xef\xbb\xbf[ChildWindow]\r\nNo=2\r\n0x=130\r\n0y=150\r\n0h=120\r\n0l=80\r\n0Text=first\r\n1x=330\r\n1y=150\r\n"
        "1h=120\r\n1l=80\r\n1Text=second\r\n; edited with a UTF-8 editor\r\n",
-       "",
-       {{130, 150}, {330, 150}}},
+       "", 2, {{130, 150}, {330, 150}}},
       {"MegabyteLines",
        "; " + Garbage(1 << 20, 10, true) + "\r\n[ChildWindow]\r\nNo=1\r\n0x=140\r\n0y=160\r\n0h=200\r\n0l=100\r\n0Text=" +
            megabyte + "\r\n0Font=" + megabyte.substr(0, 4000) + "\r\n",
-       "",
-       {{140, 160}}},
-      {"Utf16CategoryFile", Utf16("[ChildWindow]\r\nNo=1\r\n0x=150\r\n0y=170\r\n0Text=unicode\r\n"), "", {}},
+       "", 1, {{140, 160}}},
+      {"Utf16CategoryFile", Utf16("[ChildWindow]\r\nNo=1\r\n0x=150\r\n0y=170\r\n0Text=unicode\r\n"), "", 0, {}},
       {"DamagedApplicationFile",
        "[ChildWindow]\r\nNo=1\r\n0x=160\r\n0y=180\r\n0h=100\r\n0l=100\r\n0Text=data1 is open\r\n",
        Garbage(800, 11, true) + "\n[Cagoteri]\nCagoteriNo=99\n1Cagoteri=data1\n2Cagoteri=bad\x82\n" +
            "3Cagoteri=..\\escape\n2Cagoteri=duplicate\nNowCagoteri=data1\x82\nunknown key=kept\r" + Garbage(200, 12, true),
-       {{160, 180}},
+       1, {{160, 180}},
        "Memo.dat に記録された現在のカゴテリ名"},
+      // Placed wherever the numbers say, the memo is brought within reach.
+      {"HugeAndNegativeNumbers",
+       "[Xdata]\r\nNo0=2147483647\r\n[Ydata]\r\nNo0=-2147483648\r\n[ChildWindow]\r\nNo=1\r\nCustColor0=-1\r\n"
+       "0x=-2147483648\r\n0y=99999999999\r\n0h=-1\r\n0l=4294967396\r\n0FontHeight=-2147483648\r\n0Style=-7\r\n"
+       "0WindowLebel=99999\r\n0Back=2\r\n0GradMode=99\r\n0Color1=-5\r\n0FontColor=4294967295\r\n"
+       "0Text=far away$^2147483647*2^ ^-2147483648/-1^\r\n",
+       "", 1, {}},
   };
 }
 
@@ -103,20 +108,26 @@ TEST_P(DamagedFiles, StartShowsWhatItCanAndExitKeepsEveryOtherLine) {
   const DamagedFile& f = GetParam();
   WriteCategory("data1", f.category);
   if (!f.app.empty()) WriteMemoDat(f.app);
-  ASSERT_TRUE(Start(static_cast<int>(f.shown.size())));
+  ASSERT_TRUE(Start(f.memos));
   if (f.notice) {
     Dialog d = WaitForDialog(std::nullopt);
     ASSERT_TRUE(d);
     EXPECT_EQ(Narrow(d.text).rfind(f.notice, 0), 0u) << Narrow(d.text);
     ASSERT_TRUE(Press(d, IDOK));
   }
-  for (const Memo& m : f.shown) EXPECT_NE(MemoAt(m.x, m.y), nullptr) << "no memo at " << m.x << "," << m.y;
-  EXPECT_EQ(Memos().size(), f.shown.size());
+  for (const Memo& m : f.at) EXPECT_NE(MemoAt(m.x, m.y), nullptr) << "no memo at " << m.x << "," << m.y;
+  EXPECT_EQ(Memos().size(), static_cast<size_t>(f.memos));
+  // Every memo paints again (and so reads and builds its text) before the exit.
+  for (HWND m : Memos()) {
+    InvalidateRect(m, nullptr, FALSE);
+    EXPECT_TRUE(Wait([&] { return !GetUpdateRect(m, nullptr, FALSE); }, "the memo to paint"));
+  }
+  EXPECT_TRUE(ExpectAlive());
   EXPECT_TRUE(ExpectAlive());
   ASSERT_TRUE(Exit());
 
   const std::string category = ReadFileBytes("data\\data1.dat");
-  EXPECT_TRUE(dz::test::OnlyTheseKeysChanged(f.category, category, RewrittenOnExit(static_cast<int>(f.shown.size()))));
+  EXPECT_TRUE(dz::test::OnlyTheseKeysChanged(f.category, category, RewrittenOnExit(f.memos)));
   if (f.category.compare(0, 2, "\xff\xfe") == 0) {
     EXPECT_TRUE(category == f.category) << "the UTF-16 file was rewritten";
   }

@@ -290,7 +290,7 @@ TEST_P(DamagedFiles, WritesChangeOnlyTheKeysTheyMeanToChange) {
     std::copy(std::begin(t.hOffset), std::end(t.hOffset), snap.hOffset.begin());
     std::copy(std::begin(t.custColors), std::end(t.custColors), snap.custColors.begin());
     for (const LoadedMemo& m : t.memos) snap.places.push_back(m.place);
-    if (!snap.places.empty()) snap.places[0].x += 1;
+    if (!snap.places.empty()) snap.places[0].x ^= 1;  // a move, whatever the stored number
     ASSERT_TRUE(SaveTable(cat, snap));
     for (int k = 0; k < kMaxMemos; ++k) keys.push_back({kSecVOffset, OffsetKey(k)}), keys.push_back({kSecHOffset, OffsetKey(k)});
     for (int k = 0; k < kCustomColors; ++k) keys.push_back({kSecMemos, "CustColor" + std::to_string(k)});
