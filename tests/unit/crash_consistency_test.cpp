@@ -6,10 +6,10 @@
 // SettingsFile over the POSIX adapter and performs an endless, numbered
 // sequence of writes (single keys, removals, and batches that rewrite the
 // whole file). Before write k it publishes "started k", after it "done k",
-// in shared memory. The parent kills it with SIGKILL after a random delay
-// (seeded, so a failure can be replayed with DZ_CRASH_SEED), then computes
-// the states before and after the last started write on an IniDocument of
-// its own and compares the file byte for byte.
+// in shared memory. The parent kills it with SIGKILL at a random point of
+// that work (seeded choices, replayed with DZ_CRASH_SEED), then computes the
+// states before and after the last started write on an IniDocument of its
+// own and compares the file byte for byte.
 #include <dirent.h>
 #include <signal.h>
 #include <sys/mman.h>
