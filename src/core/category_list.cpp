@@ -150,7 +150,7 @@ bool SameCategoryName(std::string_view a, std::string_view b) {
 int CategoryCount(SettingsFile& app) {
   const std::optional<std::string> no = app.Get(kSecCategory, kCountKey);
   if (!no) return 1;
-  const int32_t n = ParseInt(*no);
+  const int32_t n = ParseIntSaturating(*no);
   if (HasNumber(*no) && n >= 1) return std::min<int32_t>(n, kMaxCategories);
   int stored = 0;
   while (stored < kMaxCategories && app.Get(kSecCategory, NameKey(stored + 1))) ++stored;

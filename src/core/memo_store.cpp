@@ -68,7 +68,7 @@ int CountStoredMemos(SettingsFile& cat) {
 int MemoCount(SettingsFile& cat) {
   const std::optional<std::string> no = cat.Get(kSecMemos, "No");
   if (!no) return 0;
-  const int32_t count = ParseInt(*no);
+  const int32_t count = ParseIntSaturating(*no);
   if (count < 0 || !HasNumber(*no)) return CountStoredMemos(cat);
   return std::min<int32_t>(count, kMaxMemos);
 }

@@ -57,6 +57,11 @@ bool HasLineBreakOrNul(std::string_view s) {
   return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
 }
 
+// A UTF-16 byte order mark; 0xFE and 0xFF are no Shift_JIS bytes at all.
+bool StartsAsUtf16(std::string_view b) {
+  return b.size() >= 2 && ((b[0] == '\xFF' && b[1] == '\xFE') || (b[0] == '\xFE' && b[1] == '\xFF'));
+}
+
 }  // namespace
 
 IniDocument::Line IniDocument::MakeLine(std::string text) {
@@ -89,10 +94,15 @@ IniDocument IniDocument::Parse(std::string_view bytes) {
     size_t end = bytes.find_first_of("\r\n", i);
     if (end == std::string_view::npos) end = bytes.size();
     std::string_view text = bytes.substr(i, end - i);
+    const bool first = i == 0;
     i = end;
     if (i < bytes.size()) i += (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ? 2 : 1;
 
     std::string_view body = Trim(text);
+    // Editors that save as UTF-8 may put a byte order mark first; it would
+    // hide the first section, and with it every key the file holds there.
+    // The mark stays in the file.
+    if (first && text.substr(0, 3) == "\xEF\xBB\xBF") body = Trim(text.substr(3));
     size_t close = body.empty() || body[0] != '[' ? std::string_view::npos : LastBracket(body);
     if (close != std::string_view::npos) {
       Section s;
@@ -240,6 +250,16 @@ void SettingsFile::Refresh(bool writing) {
   if (!st.exists) {
     doc_ = IniDocument();
   } else if (fs_.ReadAll(path_, &bytes)) {
+    // An editor may save the file as UTF-16. Its lines are nothing this
+    // engine can read, and a rewrite would break them for the editor too
+    // (line ends normalised, Shift_JIS lines added), so the file counts as
+    // unreadable until it changes.
+    if (StartsAsUtf16(bytes)) {
+      stamp_ = st;
+      loaded_ = true;
+      readable_ = false;
+      return;
+    }
     doc_ = IniDocument::Parse(bytes);
   } else {
     // Keep the last good copy for reads, refuse writes, try again next time.

@@ -85,7 +85,8 @@ class FileSystem {
 // file on disk changed; writes replace the file at once unless a batch is
 // open, in which case the batch's end writes everything in one replacement.
 // A missing file reads as empty. A file that exists but cannot be read
-// (locked, no permission) is never written over: writes then fail.
+// (locked, no permission, or UTF-16 text) is never written over: writes
+// then fail.
 class SettingsFile {
  public:
   SettingsFile(FileSystem& fs, std::string path);

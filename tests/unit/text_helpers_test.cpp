@@ -33,6 +33,17 @@ TEST(ParseInt, WrapsAroundAt32Bits) {
   EXPECT_EQ(ParseInt("99999999999999999999"), static_cast<int32_t>(1661992959u));
 }
 
+TEST(ParseInt, SaturatingStopsAtTheLimits) {
+  EXPECT_EQ(ParseIntSaturating(" +12x"), 12);
+  EXPECT_EQ(ParseIntSaturating("2147483647"), INT32_MAX);
+  EXPECT_EQ(ParseIntSaturating("2147483648"), INT32_MAX);
+  EXPECT_EQ(ParseIntSaturating("4294967297"), INT32_MAX);
+  EXPECT_EQ(ParseIntSaturating("99999999999999999999999999"), INT32_MAX);
+  EXPECT_EQ(ParseIntSaturating("-2147483648"), INT32_MIN);
+  EXPECT_EQ(ParseIntSaturating("-4294967295"), INT32_MIN);
+  EXPECT_EQ(ParseIntSaturating("-"), 0);
+}
+
 TEST(FormatInt, PrintfDecimal) {
   EXPECT_EQ(FormatInt(0), "0");
   EXPECT_EQ(FormatInt(-15), "-15");
