@@ -1,11 +1,14 @@
 // Timed runs of the real program against the floor program (bench/win/
 // floor.cpp: 100 windows painting a background and a text, nothing else),
 // taking turns in one run: time from starting the process until all 100
-// memo windows are shown and painted, and one full repaint (every memo
-// invalidated at once, polled until none has an update region left).
-// Prints each round, then the medians and the median of the ratios.
+// memo windows are shown and painted; one full repaint (every memo
+// invalidated at once, polled until none has an update region left); a
+// switch between two categories of 100 memos (until all new windows are
+// painted); private memory once all are painted. Prints each round, then the
+// medians and the median of the ratios. With idle on, both are then started
+// side by side and their wake-ups counted between two minute boundaries.
 //
-//   paint_bench.exe <dereziz.exe> <floor.exe> <work dir> [rounds] [text bytes] [repaints]
+//   paint_bench.exe <dereziz.exe> <floor.exe> <work dir> [rounds] [text bytes] [repaints] [switches] [idle]
 #include <windows.h>
 
 #include <algorithm>
