@@ -10,7 +10,6 @@
 #include "app/tray.h"
 #include "browser/browser.h"
 #include "category/category.h"
-#include "look/paint.h"
 #include "memo/memo_window.h"
 #include "res/resource.h"
 #include "store/settings_access.h"
@@ -138,9 +137,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     case WM_CLOSE: OnMainClose(hwnd); return 0;
     case WM_DISPLAYCHANGE: BringAllMemosWithinReach(); return 0;
     case WM_SETTINGCHANGE:
-      ForgetDesktopWallpaper();
       if (wParam == SPI_SETWORKAREA) BringAllMemosWithinReach();
-      if (wParam == SPI_SETDESKWALLPAPER) InvalidateAllMemos(TRUE);
       return 0;
     case kWriteFailed: OnWriteFailed(hwnd); return 0;
     case kShowStartNotice:

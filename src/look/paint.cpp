@@ -46,33 +46,17 @@ void PaintBrowserMode(HWND memo) {
   PaintCaptionStrip(dc, rc);
   EndPaint(memo, &ps);
 }
-// Whether the desktop shows a wallpaper: asked once, and again after the
-// system announces a changed setting. Asking at every paint reads the
-// registry each time, which made a repaint of many transparent memos take
-// twice as long.
-enum class Wallpaper { kUnknown, kNone, kShown };
-Wallpaper g_wallpaper = Wallpaper::kUnknown;
-
-bool DesktopHasWallpaper() {
-  if (g_wallpaper == Wallpaper::kUnknown) {
-    wchar_t path[MAX_PATH] = L"";
-    const bool shown = SystemParametersInfoW(SPI_GETDESKWALLPAPER, MAX_PATH, path, 0) && path[0] != L'\0';
-    g_wallpaper = shown ? Wallpaper::kShown : Wallpaper::kNone;
-  }
-  return g_wallpaper == Wallpaper::kShown;
-}
-
 // What the desktop shows at the memo's place. Without a wallpaper the
 // desktop is its solid colour, which is filled directly: some systems'
 // PaintDesktop paints white into windows of other processes than the
 // desktop's own when there is no wallpaper to draw.
 void PaintDesktopUnder(HDC dc, const RECT& r) {
   FillRect(dc, &r, GetSysColorBrush(COLOR_DESKTOP));
-  if (DesktopHasWallpaper()) PaintDesktop(dc);
+  wchar_t wallpaper[MAX_PATH] = L"";
+  if (SystemParametersInfoW(SPI_GETDESKWALLPAPER, MAX_PATH, wallpaper, 0) && wallpaper[0] != L'\0')
+    PaintDesktop(dc);
 }
 }  // namespace
-
-void ForgetDesktopWallpaper() { g_wallpaper = Wallpaper::kUnknown; }
 
 void PaintSolid(HDC dc, const RECT& rc, COLORREF color) {
   HBRUSH brush = CreateSolidBrush(color);

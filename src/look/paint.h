@@ -4,9 +4,6 @@
 namespace dz {
 // WM_PAINT of a memo window: background and display text from the category file.
 void OnMemoPaint(HWND memo);
-// A setting of the system changed (WM_SETTINGCHANGE): the desktop's
-// wallpaper, which transparent memos show, is looked up again.
-void ForgetDesktopWallpaper();
 // Fills rc with a solid colour and no visible border (the one-pixel outline of
 // the rectangle falls outside rc).
 void PaintSolid(HDC dc, const RECT& rc, COLORREF color);
