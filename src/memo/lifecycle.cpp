@@ -32,12 +32,6 @@ BOOL CALLBACK AddWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM areas) {
   return TRUE;
 }
 
-std::vector<Rect> WorkAreas() {
-  std::vector<Rect> areas;
-  EnumDisplayMonitors(nullptr, nullptr, AddWorkArea, reinterpret_cast<LPARAM>(&areas));
-  return areas;
-}
-
 void BringWithinReach(HWND w, const std::vector<Rect>& areas) {
   RECT r;
   if (!GetWindowRect(w, &r)) return;
@@ -48,12 +42,22 @@ void BringWithinReach(HWND w, const std::vector<Rect>& areas) {
 }
 }  // namespace
 
+std::vector<Rect> WorkAreas() {
+  std::vector<Rect> areas;
+  EnumDisplayMonitors(nullptr, nullptr, AddWorkArea, reinterpret_cast<LPARAM>(&areas));
+  return areas;
+}
+
 void BringAllMemosWithinReach() {
   const std::vector<Rect> areas = WorkAreas();
   for (HWND w : MemoWindows()) BringWithinReach(w, areas);
 }
 
 HWND CreateMemoWindow(const Placement& place, int style, int windowLevel) {
+  return CreateMemoWindow(place, style, windowLevel, WorkAreas());
+}
+
+HWND CreateMemoWindow(const Placement& place, int style, int windowLevel, const std::vector<Rect>& workAreas) {
   // Topmost and open to dropped files from the start (what DragAcceptFiles
   // sets): changing either afterwards costs a round trip to the window
   // system per memo, a fifth of the start-up of a hundred memos.
@@ -63,7 +67,7 @@ HWND CreateMemoWindow(const Placement& place, int style, int windowLevel) {
   if (!w) return nullptr;
   // A place stored on a monitor that is gone, or at a larger resolution,
   // would leave the memo where nobody can take hold of it.
-  BringWithinReach(w, WorkAreas());
+  BringWithinReach(w, workAreas);
   return w;
 }
 
