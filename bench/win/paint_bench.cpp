@@ -133,9 +133,13 @@ double Median(std::vector<double> v) {
 
 double Best(const std::vector<double>& v) { return v.empty() ? 0 : *std::min_element(v.begin(), v.end()); }
 
+// Every window shown and painted. A window's update region is gone as soon
+// as its paint begins; a message sent to the painting thread is answered
+// only once the paint under way has ended.
 bool AllPainted(const std::vector<HWND>& memos) {
   for (HWND h : memos)
     if (!IsWindowVisible(h) || GetUpdateRect(h, nullptr, FALSE)) return false;
+  if (!memos.empty()) SendMessageTimeoutW(memos.front(), WM_NULL, 0, 0, SMTO_NORMAL, 30000, nullptr);
   return true;
 }
 
@@ -172,8 +176,9 @@ double TimeSwitch(HWND target, WPARAM command, Found* f) {
     f->memos.erase(std::remove_if(f->memos.begin(), f->memos.end(),
                                   [&](HWND h) { return GetPropW(h, kOld) != nullptr; }),
                    f->memos.end());
+    const bool done = f->memos.size() >= 100 && AllPainted(f->memos);
     QueryPerformanceCounter(&t1);
-    if (f->memos.size() >= 100 && AllPainted(f->memos)) return Ms(t0, t1, freq);
+    if (done) return Ms(t0, t1, freq);
     if (Ms(t0, t1, freq) > 60000) {
       Found all{f->pid, {}};
       EnumWindows(Collect, reinterpret_cast<LPARAM>(&all));
@@ -205,8 +210,9 @@ bool Measure(const std::wstring& exe, const std::wstring& args, const std::wstri
   for (;;) {
     f.memos.clear();
     EnumWindows(Collect, reinterpret_cast<LPARAM>(&f));
+    const bool done = f.memos.size() >= 100 && AllPainted(f.memos);
     QueryPerformanceCounter(&now);
-    if (f.memos.size() >= 100 && AllPainted(f.memos)) break;
+    if (done) break;
     if (Ms(start, now, freq) > 60000) {
       fprintf(stderr, "%ls: %zu memo windows, not all painted after 60 s\n", exe.c_str(), f.memos.size());
       ok = false;
@@ -222,8 +228,9 @@ bool Measure(const std::wstring& exe, const std::wstring& args, const std::wstri
     QueryPerformanceCounter(&t0);
     for (HWND h : f.memos) InvalidateRect(h, nullptr, TRUE);
     for (;;) {
+      const bool done = AllPainted(f.memos);
       QueryPerformanceCounter(&t1);
-      if (AllPainted(f.memos)) break;
+      if (done) break;
       if (Ms(t0, t1, freq) > 30000) {
         fprintf(stderr, "memos still not painted after 30 s\n");
         ok = false;
