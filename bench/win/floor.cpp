@@ -1,7 +1,9 @@
 // The least a program can do for what a category of memos shows: 100
 // framed topmost tool windows, each painting a background and a text in one
 // font. Nothing is read from any file. Benchmarks compare the real program
-// with this one, started and repainted the same way.
+// with this one, started and repainted the same way. A category switch here
+// is either category command sent to any of the windows: all 100 are
+// destroyed and 100 new ones created.
 //
 //   floor.exe [text bytes]
 #include <windows.h>
@@ -10,8 +12,22 @@
 
 namespace {
 
+constexpr WPARAM kFirstCategory = 40020, kSecondCategory = 40021;
 HFONT g_font;
 std::wstring g_text;
+HWND g_windows[100];
+bool g_switching = false;
+
+bool CreateAll() {
+  HINSTANCE inst = GetModuleHandleW(nullptr);
+  for (int n = 0; n < 100; ++n) {
+    g_windows[n] = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, L"Child", L"child",
+                                   WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN | WS_THICKFRAME, 10 + (n % 10) * 100,
+                                   10 + (n / 10) * 60, 95, 55, nullptr, nullptr, inst, nullptr);
+    if (!g_windows[n]) return false;
+  }
+  return true;
+}
 
 LRESULT CALLBACK FloorProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
@@ -32,8 +48,16 @@ LRESULT CALLBACK FloorProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       EndPaint(h, &ps);
       return 0;
     }
+    case WM_COMMAND:
+      if (wp == kFirstCategory || wp == kSecondCategory) {
+        g_switching = true;
+        for (HWND w : g_windows) DestroyWindow(w);
+        g_switching = false;
+        if (!CreateAll()) PostQuitMessage(1);
+      }
+      return 0;
     case WM_DESTROY:
-      PostQuitMessage(0);
+      if (!g_switching) PostQuitMessage(0);
       return 0;
   }
   return DefWindowProcW(h, msg, wp, lp);
@@ -49,10 +73,9 @@ int wmain(int argc, wchar_t** argv) {
   const size_t lineBytes = line.size() + 4;
   while ((g_text.size() / line.size() + 1) * lineBytes <= bytes) g_text += line;
 
-  HINSTANCE inst = GetModuleHandleW(nullptr);
   WNDCLASSW wc{};
   wc.lpfnWndProc = FloorProc;
-  wc.hInstance = inst;
+  wc.hInstance = GetModuleHandleW(nullptr);
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.lpszClassName = L"Child";
   RegisterClassW(&wc);
@@ -61,12 +84,7 @@ int wmain(int argc, wchar_t** argv) {
   lf.lfCharSet = SHIFTJIS_CHARSET;
   lstrcpyW(lf.lfFaceName, L"\xFF2D\xFF33 \x30B4\x30B7\x30C3\x30AF");
   g_font = CreateFontIndirectW(&lf);
-  for (int n = 0; n < 100; ++n) {
-    HWND w = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, L"Child", L"child",
-                             WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN | WS_THICKFRAME, 10 + (n % 10) * 100,
-                             10 + (n / 10) * 60, 95, 55, nullptr, nullptr, inst, nullptr);
-    if (!w) return 1;
-  }
+  if (!CreateAll()) return 1;
   MSG m;
   while (GetMessageW(&m, nullptr, 0, 0) > 0) DispatchMessageW(&m);
   return 0;

@@ -1,11 +1,14 @@
 // Timed runs of the real program against the floor program (bench/win/
 // floor.cpp: 100 windows painting a background and a text, nothing else),
 // taking turns in one run: time from starting the process until all 100
-// memo windows are shown and painted, and one full repaint (every memo
-// invalidated at once, polled until none has an update region left).
-// Prints each round, then the medians and the median of the ratios.
+// memo windows are shown and painted; one full repaint (every memo
+// invalidated at once, polled until none has an update region left); a
+// switch between two categories of 100 memos (until all new windows are
+// painted); private memory once all are painted. Prints each round, then the
+// medians and the median of the ratios. With idle on, both are then started
+// side by side and their wake-ups counted between two minute boundaries.
 //
-//   paint_bench.exe <dereziz.exe> <floor.exe> <work dir> [rounds] [text bytes] [repaints]
+//   paint_bench.exe <dereziz.exe> <floor.exe> <work dir> [rounds] [text bytes] [repaints] [switches] [idle]
 #include <windows.h>
 
 #include <algorithm>
@@ -49,6 +52,76 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
   return ok && done == bytes.size();
 }
 
+// Reads a whole small file; files under /proc report no size, so it reads
+// until the end.
+std::string ReadAll(const std::wstring& path) {
+  HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                         nullptr);
+  if (f == INVALID_HANDLE_VALUE) return {};
+  std::string out;
+  char buf[4096];
+  DWORD got = 0;
+  while (ReadFile(f, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
+  CloseHandle(f);
+  return out;
+}
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// The host's /proc folder (on Wine's drive for the root) of the process
+// running exeName under Wine, or "" when there is none. GetProcessMemoryInfo
+// on another process gives nothing under Wine; the host knows.
+std::wstring HostProcDir(const std::wstring& exeName) {
+  const std::string name = Lower(std::string(exeName.begin(), exeName.end()));
+  WIN32_FIND_DATAW fd;
+  HANDLE find = FindFirstFileW(L"Z:\\proc\\*", &fd);
+  if (find == INVALID_HANDLE_VALUE) return L"";
+  std::wstring found;
+  do {
+    if (fd.cFileName[0] < L'0' || fd.cFileName[0] > L'9') continue;
+    const std::wstring dir = std::wstring(L"Z:\\proc\\") + fd.cFileName;
+    std::string cmd = ReadAll(dir + L"\\cmdline");
+    cmd = Lower(cmd.substr(0, cmd.find('\0')));  // the first argument: the program
+    if (cmd.size() < name.size() + 1 || cmd.compare(cmd.size() - name.size(), name.size(), name) != 0) continue;
+    const char sep = cmd[cmd.size() - name.size() - 1];
+    if (sep == '\\' || sep == '/') found = dir;
+  } while (found.empty() && FindNextFileW(find, &fd));
+  FindClose(find);
+  return found;
+}
+
+std::wstring ExeName(const std::wstring& exe) { return exe.substr(exe.find_last_of(L"\\/") + 1); }
+
+// Private dirty memory, in KB, of the process running exeName; -1 when not
+// found.
+long PrivateDirtyKb(const std::wstring& exeName) {
+  const std::wstring dir = HostProcDir(exeName);
+  if (dir.empty()) return -1;
+  const std::string rollup = ReadAll(dir + L"\\smaps_rollup");
+  const size_t at = rollup.find("Private_Dirty:");
+  return at == std::string::npos ? -1 : atol(rollup.c_str() + at + 14);
+}
+
+// How many times the threads of the process in procDir have gone to sleep
+// and been woken (voluntary context switches, all threads together).
+long long Wakeups(const std::wstring& procDir) {
+  long long total = 0;
+  WIN32_FIND_DATAW fd;
+  HANDLE find = FindFirstFileW((procDir + L"\\task\\*").c_str(), &fd);
+  if (find == INVALID_HANDLE_VALUE) return -1;
+  do {
+    if (fd.cFileName[0] < L'0' || fd.cFileName[0] > L'9') continue;
+    const std::string status = ReadAll(procDir + L"\\task\\" + fd.cFileName + L"\\status");
+    const size_t at = status.find("\nvoluntary_ctxt_switches:");
+    if (at != std::string::npos) total += atoll(status.c_str() + at + 26);
+  } while (FindNextFileW(find, &fd));
+  FindClose(find);
+  return total;
+}
+
 double Ms(LARGE_INTEGER a, LARGE_INTEGER b, LARGE_INTEGER freq) {
   return 1000.0 * static_cast<double>(b.QuadPart - a.QuadPart) / static_cast<double>(freq.QuadPart);
 }
@@ -58,21 +131,69 @@ double Median(std::vector<double> v) {
   return v.empty() ? 0 : v[v.size() / 2];
 }
 
+double Best(const std::vector<double>& v) { return v.empty() ? 0 : *std::min_element(v.begin(), v.end()); }
+
+// Every window shown and painted. A window's update region is gone as soon
+// as its paint begins; a message sent to the painting thread is answered
+// only once the paint under way has ended.
 bool AllPainted(const std::vector<HWND>& memos) {
   for (HWND h : memos)
     if (!IsWindowVisible(h) || GetUpdateRect(h, nullptr, FALSE)) return false;
+  if (!memos.empty()) SendMessageTimeoutW(memos.front(), WM_NULL, 0, 0, SMTO_NORMAL, 30000, nullptr);
   return true;
 }
 
 struct Timing {
   double startup = 0;  // from CreateProcess until 100 memo windows are shown and painted
   double repaint = 0;  // median of the full repaints
+  long privateKb = -1;  // private dirty memory once all are painted
+  double switched = 0;  // median of the category switches until all new memos are painted
 };
+
+HWND WindowOf(DWORD pid, const wchar_t* cls) {
+  for (HWND h = FindWindowExW(nullptr, nullptr, cls, nullptr); h; h = FindWindowExW(nullptr, h, cls, nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(h, &owner);
+    if (owner == pid) return h;
+  }
+  return nullptr;
+}
+
+// Sends the category command to target and waits until 100 memo windows
+// other than those in *memos are shown and painted; they replace *memos.
+// The time in ms, or a negative number on a timeout. The old windows are
+// told apart by a property: a new window may get the handle of an old one.
+double TimeSwitch(HWND target, WPARAM command, Found* f) {
+  const wchar_t* const kOld = L"DerezizBenchOld";
+  for (HWND h : f->memos) SetPropW(h, kOld, reinterpret_cast<HANDLE>(1));
+  LARGE_INTEGER freq, t0, t1;
+  QueryPerformanceFrequency(&freq);
+  QueryPerformanceCounter(&t0);
+  PostMessageW(target, WM_COMMAND, command, 0);
+  for (;;) {
+    f->memos.clear();
+    EnumWindows(Collect, reinterpret_cast<LPARAM>(f));
+    f->memos.erase(std::remove_if(f->memos.begin(), f->memos.end(),
+                                  [&](HWND h) { return GetPropW(h, kOld) != nullptr; }),
+                   f->memos.end());
+    const bool done = f->memos.size() >= 100 && AllPainted(f->memos);
+    QueryPerformanceCounter(&t1);
+    if (done) return Ms(t0, t1, freq);
+    if (Ms(t0, t1, freq) > 60000) {
+      Found all{f->pid, {}};
+      EnumWindows(Collect, reinterpret_cast<LPARAM>(&all));
+      fprintf(stderr, "category switch: %zu new memo windows after 60 s (%zu in all)\n", f->memos.size(),
+              all.memos.size());
+      return -1;
+    }
+    Sleep(1);
+  }
+}
 
 // Starts cmd in dir, waits until its 100 windows are all painted, then
 // repaints them all `repaints` times. false on a timeout.
 bool Measure(const std::wstring& exe, const std::wstring& args, const std::wstring& dir, int repaints,
-             Timing* out) {
+             int switches, Timing* out) {
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
@@ -89,8 +210,9 @@ bool Measure(const std::wstring& exe, const std::wstring& args, const std::wstri
   for (;;) {
     f.memos.clear();
     EnumWindows(Collect, reinterpret_cast<LPARAM>(&f));
+    const bool done = f.memos.size() >= 100 && AllPainted(f.memos);
     QueryPerformanceCounter(&now);
-    if (f.memos.size() >= 100 && AllPainted(f.memos)) break;
+    if (done) break;
     if (Ms(start, now, freq) > 60000) {
       fprintf(stderr, "%ls: %zu memo windows, not all painted after 60 s\n", exe.c_str(), f.memos.size());
       ok = false;
@@ -99,14 +221,16 @@ bool Measure(const std::wstring& exe, const std::wstring& args, const std::wstri
     Sleep(2);
   }
   out->startup = Ms(start, now, freq);
+  if (ok) out->privateKb = PrivateDirtyKb(ExeName(exe));
   std::vector<double> times;
   for (int r = 0; ok && r < repaints + 1; ++r) {
     LARGE_INTEGER t0, t1;
     QueryPerformanceCounter(&t0);
     for (HWND h : f.memos) InvalidateRect(h, nullptr, TRUE);
     for (;;) {
+      const bool done = AllPainted(f.memos);
       QueryPerformanceCounter(&t1);
-      if (AllPainted(f.memos)) break;
+      if (done) break;
       if (Ms(t0, t1, freq) > 30000) {
         fprintf(stderr, "memos still not painted after 30 s\n");
         ok = false;
@@ -116,6 +240,17 @@ bool Measure(const std::wstring& exe, const std::wstring& args, const std::wstri
     if (r > 0) times.push_back(Ms(t0, t1, freq));  // the first run warms caches
   }
   out->repaint = Median(times);
+  // The program switches from its main window, between its two categories;
+  // the floor recreates its windows when any of them gets the command.
+  const bool real = WindowOf(pi.dwProcessId, L"MEMOWnd") != nullptr;
+  times.clear();
+  for (int k = 0; ok && k < switches; ++k) {
+    HWND target = real ? WindowOf(pi.dwProcessId, L"MEMOWnd") : f.memos.front();
+    const double ms = TimeSwitch(target, k % 2 == 0 ? 40021 : 40020, &f);
+    ok = ms >= 0;
+    times.push_back(ms);
+  }
+  out->switched = Median(times);
   TerminateProcess(pi.hProcess, 0);
   WaitForSingleObject(pi.hProcess, 10000);
   CloseHandle(pi.hThread);
@@ -126,17 +261,63 @@ bool Measure(const std::wstring& exe, const std::wstring& args, const std::wstri
   return ok;
 }
 
+// Starts the program and the floor side by side and counts how often each
+// process's threads were woken while idle, over the stretch between two
+// minute boundaries (the program repaints at each boundary, and before the
+// first one it aligns its clock). Returns false when either did not start.
+bool MeasureIdle(const std::wstring& exe, const std::wstring& floorExe, const std::wstring& floorArgs,
+                 const std::wstring& dir) {
+  PROCESS_INFORMATION pis[2]{};
+  const std::wstring cmds[2] = {L"\"" + exe + L"\"", L"\"" + floorExe + L"\" " + floorArgs};
+  const std::wstring exes[2] = {exe, floorExe};
+  for (int i = 0; i < 2; ++i) {
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    std::wstring cmd = cmds[i];
+    if (!CreateProcessW(exes[i].c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pis[i]))
+      return false;
+  }
+  // Past the program's first minute boundary, then 2 s into the next minute.
+  SYSTEMTIME st;
+  GetLocalTime(&st);
+  Sleep(static_cast<DWORD>((60 - st.wSecond) * 1000 - st.wMilliseconds + 2000));
+  const std::wstring procs[2] = {HostProcDir(ExeName(exe)), HostProcDir(ExeName(floorExe))};
+  bool ok = !procs[0].empty() && !procs[1].empty();
+  if (ok) {
+    const long long before[2] = {Wakeups(procs[0]), Wakeups(procs[1])};
+    Sleep(55000);  // up to 57 s past the minute: no boundary in between
+    const long long after[2] = {Wakeups(procs[0]), Wakeups(procs[1])};
+    printf("idle, 55 s between two minute boundaries: program woken %lld times (%lld since it started), "
+           "floor %lld times (%lld since it started)\n",
+           after[0] - before[0], after[0], after[1] - before[1], after[1]);
+  } else {
+    fprintf(stderr, "idle: processes not found under /proc\n");
+  }
+  for (PROCESS_INFORMATION& pi : pis) {
+    TerminateProcess(pi.hProcess, 0);
+    WaitForSingleObject(pi.hProcess, 10000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+  }
+  Sleep(1500);
+  return ok;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 4) {
-    fprintf(stderr, "usage: paint_bench <dereziz.exe> <floor.exe> <work dir> [rounds] [text bytes] [repaints]\n");
+    fprintf(stderr,
+            "usage: paint_bench <dereziz.exe> <floor.exe> <work dir> [rounds] [text bytes] [repaints] [switches] "
+            "[idle: 0 or 1]\n");
     return 2;
   }
   const std::wstring exe = argv[1], floorExe = argv[2], dir = argv[3];
   const int rounds = argc > 4 ? _wtoi(argv[4]) : 7;
   const size_t textBytes = argc > 5 ? static_cast<size_t>(_wtoi(argv[5])) : 160;
   const int repaints = argc > 6 ? _wtoi(argv[6]) : 11;
+  const int switches = argc > 7 ? _wtoi(argv[7]) : 6;
+  const bool idle = argc > 8 && _wtoi(argv[8]) != 0;
 
   CreateDirectoryW(dir.c_str(), nullptr);
   CreateDirectoryW((dir + L"\\data").c_str(), nullptr);
@@ -148,33 +329,63 @@ int wmain(int argc, wchar_t** argv) {
            "\r\n" + k + "h=95\r\n" + k + "l=55\r\n" + k + "Text=" + text + "\r\n" + k + "Back=" +
            (n % 3 == 0 ? "3" : "1") + "\r\n" + k + "Color1=" + std::to_string(0x80FFFF) + "\r\n";
   }
+  // Two categories of 100 memos to switch between.
+  const std::string app =
+      "[Cagoteri]\r\nCagoteriNo=2\r\n1Cagoteri=data1\r\n2Cagoteri=data2\r\nNowCagoteri=data1\r\n";
+  auto writeFiles = [&] {
+    return WriteFileBytes(dir + L"\\Memo.dat", app) && WriteFileBytes(dir + L"\\data\\data1.dat", ini) &&
+           WriteFileBytes(dir + L"\\data\\data2.dat", ini);
+  };
+  const std::wstring floorArgs = std::to_wstring(text.size());
 
   // The real program and the floor take turns, so a load that comes and
   // goes on the machine weighs on both alike.
-  std::vector<double> realStart, floorStart, realPaint, floorPaint, ratioStart, ratioPaint;
+  std::vector<double> realStart, floorStart, realPaint, floorPaint, ratioStart, ratioPaint, realKb, floorKb,
+      aboveKb, realSwitch, floorSwitch, ratioSwitch;
   for (int r = 0; r < rounds; ++r) {
-    if (!WriteFileBytes(dir + L"\\data\\data1.dat", ini)) {
-      fprintf(stderr, "cannot write the category file\n");
+    if (!writeFiles()) {
+      fprintf(stderr, "cannot write the settings files\n");
       return 1;
     }
     Timing real, floor;
     const bool realFirst = r % 2 == 0;
-    if (realFirst && !Measure(exe, L"", dir, repaints, &real)) return 1;
-    if (!Measure(floorExe, std::to_wstring(text.size()), dir, repaints, &floor)) return 1;
-    if (!realFirst && !Measure(exe, L"", dir, repaints, &real)) return 1;
+    if (realFirst && !Measure(exe, L"", dir, repaints, switches, &real)) return 1;
+    if (!Measure(floorExe, floorArgs, dir, repaints, switches, &floor)) return 1;
+    if (!realFirst && !Measure(exe, L"", dir, repaints, switches, &real)) return 1;
     realStart.push_back(real.startup);
     floorStart.push_back(floor.startup);
     realPaint.push_back(real.repaint);
     floorPaint.push_back(floor.repaint);
     ratioStart.push_back(real.startup / floor.startup);
     ratioPaint.push_back(real.repaint / floor.repaint);
-    printf("  round %d: start-up %.0f / %.0f ms, repaint %.1f / %.1f ms\n", r + 1, real.startup, floor.startup,
-           real.repaint, floor.repaint);
+    realKb.push_back(static_cast<double>(real.privateKb));
+    floorKb.push_back(static_cast<double>(floor.privateKb));
+    aboveKb.push_back(static_cast<double>(real.privateKb - floor.privateKb));
+    if (switches > 0) {
+      realSwitch.push_back(real.switched);
+      floorSwitch.push_back(floor.switched);
+      ratioSwitch.push_back(real.switched / floor.switched);
+    }
+    printf("  round %d: start-up %.0f / %.0f ms, repaint %.1f / %.1f ms, switch %.0f / %.0f ms, "
+           "private memory %ld / %ld KB\n",
+           r + 1, real.startup, floor.startup, real.repaint, floor.repaint, real.switched, floor.switched,
+           real.privateKb, floor.privateKb);
   }
   printf("texts of %zu bytes, %d rounds, medians (program / floor = ratio):\n", text.size(), rounds);
-  printf("start-up until all 100 painted: %.0f / %.0f ms = %.2fx\n", Median(realStart), Median(floorStart),
-         Median(ratioStart));
-  printf("one full repaint of 100 memos:  %.1f / %.1f ms = %.2fx\n", Median(realPaint), Median(floorPaint),
-         Median(ratioPaint));
+  // The best rounds too: on a busy machine a round is slowed by whoever
+  // else gets the processor, never sped up.
+  printf("start-up until all 100 painted: %.0f / %.0f ms = %.2fx (best %.0f / %.0f ms = %.2fx)\n",
+         Median(realStart), Median(floorStart), Median(ratioStart), Best(realStart), Best(floorStart),
+         Best(realStart) / Best(floorStart));
+  printf("one full repaint of 100 memos:  %.1f / %.1f ms = %.2fx (best %.1f / %.1f ms = %.2fx)\n",
+         Median(realPaint), Median(floorPaint), Median(ratioPaint), Best(realPaint), Best(floorPaint),
+         Best(realPaint) / Best(floorPaint));
+  if (switches > 0)
+    printf("category switch, 100 memos each: %.0f / %.0f ms = %.2fx (best %.0f / %.0f ms = %.2fx)\n",
+           Median(realSwitch), Median(floorSwitch), Median(ratioSwitch), Best(realSwitch), Best(floorSwitch),
+           Best(realSwitch) / Best(floorSwitch));
+  printf("private memory, all 100 painted: %.0f / %.0f KB = %.0f KB above the floor\n", Median(realKb),
+         Median(floorKb), Median(aboveKb));
+  if (idle && (!writeFiles() || !MeasureIdle(exe, floorExe, floorArgs, dir))) return 1;
   return 0;
 }

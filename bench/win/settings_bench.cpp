@@ -1,8 +1,10 @@
 // The settings engine under Wine against a key-at-a-time design on the
 // system's profile functions (every write rewrites the whole file), on a
 // category of 100 memos with every key: the reads of one repaint, deleting
-// memo 0 of 100 (the others move down) and saving the table. Prints the
-// medians, their ratio and how many times each replaced the file.
+// memo 0 of 100 (the others move down), saving the table, and switching to
+// another category of 100 memos (save the table, name the new category in
+// the application file, load the new table). Prints the medians, their
+// ratio and how many times each replaced a file.
 //
 //   settings_bench.exe <work dir> [runs] [text bytes]
 #include <windows.h>
@@ -127,13 +129,30 @@ dz::TableSnapshot Snapshot(int round) {
   return t;
 }
 
+// Everything the program reads of each memo to create its window.
+void KeyLoadTable(const std::string& ansiPath) {
+  static char buf[65536];
+  auto get = [&](const char* sec, const std::string& key) {
+    GetPrivateProfileStringA(sec, key.c_str(), "", buf, sizeof buf, ansiPath.c_str());
+  };
+  for (int k = 0; k < 100; ++k) get(dz::kSecVOffset, dz::OffsetKey(k));
+  for (int k = 0; k < 100; ++k) get(dz::kSecHOffset, dz::OffsetKey(k));
+  for (int k = 0; k < 16; ++k) get(dz::kSecMemos, "CustColor" + std::to_string(k));
+  get(dz::kSecMemos, "No");
+  for (int n = 0; n < 100; ++n) {
+    for (const char* p : {"FontHeight", "Italic", "UnderLine", "OnLine", "Font", "x", "y", "h", "l", "Style", "Brows",
+                          "BroURL", "WindowLebel"})
+      get(dz::kSecMemos, dz::MemoKey(n, p));
+  }
+}
+
 struct Figure {
   double keyMs, engineMs;
   int keyWrites, engineWrites;
 };
 
 void Print(const char* what, const Figure& f) {
-  printf("%-32s per key %9.2f ms (%4d file writes), engine %7.3f ms (%d replacement), %.0fx faster\n", what,
+  printf("%-34s per key %9.2f ms (%4d file writes), engine %7.3f ms (%d replacements), %.0fx faster\n", what,
          f.keyMs, f.keyWrites, f.engineMs, f.engineWrites, f.keyMs / f.engineMs);
 }
 
@@ -154,8 +173,12 @@ int wmain(int argc, wchar_t** argv) {
   CountingFs fs;
   auto fresh = [&] { fs.WinFileSystem::ReplaceAtomically(g_path, full); };
 
-  std::vector<double> kr, er, kd, ed, ks, es;
-  int keyDel = 0, engDel = 0, keySave = 0, engSave = 0;
+  const std::string path2 = dz::NarrowUtf8(dir + L"\\data2.dat");
+  const std::string appPath = dz::NarrowUtf8(dir + L"\\Memo.dat");
+  const std::string app = "[Cagoteri]\r\nCagoteriNo=2\r\n1Cagoteri=data1\r\n2Cagoteri=data2\r\nNowCagoteri=data1\r\n";
+
+  std::vector<double> kr, er, kd, ed, ks, es, kc, ec;
+  int keyDel = 0, engDel = 0, keySave = 0, engSave = 0, keySwitch = 0, engSwitch = 0;
   for (int r = 0; r < runs; ++r) {
     fresh();
     double t0 = Now();
@@ -201,10 +224,40 @@ int wmain(int argc, wchar_t** argv) {
       es.push_back(Now() - t0);
       engSave = fs.replacements;
     }
+    // Category switch: the table of data1 saved with its memos moved, data2
+    // named current, the table of data2 loaded.
+    fresh();
+    fs.WinFileSystem::ReplaceAtomically(path2, full);
+    fs.WinFileSystem::ReplaceAtomically(appPath, app);
+    g_writes = 0;
+    t0 = Now();
+    KeySaveTable(r + 1);
+    ++g_writes;
+    WritePrivateProfileStringA("Cagoteri", "NowCagoteri", "data2", appPath.c_str());
+    KeyLoadTable(path2);
+    kc.push_back(Now() - t0);
+    keySwitch = g_writes;
+    fresh();
+    fs.WinFileSystem::ReplaceAtomically(appPath, app);
+    {
+      dz::SettingsFile cat(fs, g_path), appFile(fs, appPath), next(fs, path2);
+      cat.Read(dz::kSecMemos, "No", "");
+      appFile.Read("Cagoteri", "NowCagoteri", "");
+      fs.replacements = 0;
+      const dz::TableSnapshot snap = Snapshot(r + 1);
+      t0 = Now();
+      dz::SaveTable(cat, snap);
+      appFile.Write("Cagoteri", "NowCagoteri", "data2");
+      const dz::LoadedTable loaded = dz::LoadTable(next, "about:blank");
+      ec.push_back(Now() - t0);
+      engSwitch = fs.replacements;
+      if (loaded.count != 100) fprintf(stderr, "category switch: %d memos loaded\n", loaded.count);
+    }
   }
   printf("settings under Wine, texts of %zu bytes, median of %d runs:\n", textBytes, runs);
   Print("reads of one repaint (100 memos)", {Median(kr), Median(er), 0, 0});
   Print("delete memo 0 of 100", {Median(kd), Median(ed), keyDel, engDel});
   Print("save the table", {Median(ks), Median(es), keySave, engSave});
+  Print("switch category (2 files written)", {Median(kc), Median(ec), keySwitch, engSwitch});
   return 0;
 }

@@ -105,6 +105,12 @@ void OnMemoRButtonDown(HWND memo) {
   TrackPopupMenu(menu, 0, pt.x, pt.y, 0, memo, nullptr);
 }
 
+// A memo's paint covers its whole face (a background of any kind, or the
+// caption strip above a browser that covers the rest): erasing first would
+// fill it twice and flash the class's white in between. A window without a
+// memo paints nothing and is erased as usual.
+bool OnMemoEraseBackground(HWND memo) { return MemoNumberFromWindow(memo) >= 0; }
+
 void OnMemoInitMenu(HWND memo) {
   if (MemoNumberFromWindow(memo) < 0) return;
   const App& app = TheApp();
@@ -131,6 +137,7 @@ LRESULT CALLBACK MemoWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     case WM_LBUTTONDOWN: OnMemoLButtonDown(hwnd, lParam); return 0;
     case WM_LBUTTONDBLCLK: OnMemoDoubleClick(hwnd); return 0;
     case WM_RBUTTONDOWN: OnMemoRButtonDown(hwnd); return 0;
+    case WM_ERASEBKGND: return OnMemoEraseBackground(hwnd) ? 1 : DefWindowProcW(hwnd, msg, wParam, lParam);
     case WM_PAINT: OnMemoPaint(hwnd); return 0;
     case WM_TIMER:
       if (wParam == IDT_BITMAP_COPY) OnBitmapTimer(hwnd);

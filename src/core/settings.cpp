@@ -246,21 +246,23 @@ void SettingsFile::Refresh(bool writing) {
     if (hold_ > 0) heldFresh_ = true;
     return;
   }
-  std::string bytes;
+  bool utf16 = false;
   if (!st.exists) {
     doc_ = IniDocument();
-  } else if (fs_.ReadAll(path_, &bytes)) {
-    // An editor may save the file as UTF-16. Its lines are nothing this
-    // engine can read, and a rewrite would break them for the editor too
-    // (line ends normalised, Shift_JIS lines added), so the file counts as
-    // unreadable until it changes.
-    if (StartsAsUtf16(bytes)) {
+  } else if (fs_.ReadWith(path_, [&](std::string_view bytes) {
+               // An editor may save the file as UTF-16. Its lines are nothing
+               // this engine can read, and a rewrite would break them for the
+               // editor too (line ends normalised, Shift_JIS lines added), so
+               // the file counts as unreadable until it changes.
+               utf16 = StartsAsUtf16(bytes);
+               if (!utf16) doc_ = IniDocument::Parse(bytes);
+             })) {
+    if (utf16) {
       stamp_ = st;
       loaded_ = true;
       readable_ = false;
       return;
     }
-    doc_ = IniDocument::Parse(bytes);
   } else {
     // Keep the last good copy for reads, refuse writes, try again next time.
     readable_ = false;

@@ -3,6 +3,7 @@
 // the Windows profile functions, keeps every line it does not touch, and
 // replaces the file atomically on each write (or once per batch).
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -75,6 +76,16 @@ class FileSystem {
   virtual FileStamp Stamp(const std::string& path) = 0;
   // false when the file is missing or unreadable.
   virtual bool ReadAll(const std::string& path, std::string* bytes) = 0;
+  // Hands the file's bytes to use() for the length of the call only. A
+  // platform can keep them out of the heap, where a block as large as the
+  // file would stay behind once it is parsed. false as ReadAll; use() is
+  // then not called.
+  virtual bool ReadWith(const std::string& path, const std::function<void(std::string_view)>& use) {
+    std::string bytes;
+    if (!ReadAll(path, &bytes)) return false;
+    use(bytes);
+    return true;
+  }
   // Writes a temporary file beside path and moves it over path in one step.
   // Creates missing parent directories first. false on failure; the old
   // file is then untouched.

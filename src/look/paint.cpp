@@ -1,5 +1,6 @@
 #include "look/paint.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <string>
@@ -21,6 +22,11 @@ namespace {
 // -offset without overflow for a hand-edited extreme offset.
 int Negated(int32_t offset) {
   return offset == std::numeric_limits<int32_t>::min() ? std::numeric_limits<int32_t>::max() : -offset;
+}
+
+int SaturatedAdd(LONG a, int b) {
+  const int64_t sum = static_cast<int64_t>(a) + b;
+  return static_cast<int>(std::clamp<int64_t>(sum, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 void PaintNothing(HWND memo) {
@@ -97,10 +103,12 @@ void OnMemoPaint(HWND memo) {
   HGDIOBJ oldFont = m.font ? SelectObject(dc, m.font) : nullptr;
   SetTextColor(dc, textColor);
   if (!text.empty()) {
-    const int len = static_cast<int>(text.size());
-    DrawTextExW(dc, &text[0], len, &r, DT_CALCRECT | DT_EXPANDTABS, nullptr);
-    if (m.vOffset != 0 || m.hOffset != 0) OffsetRect(&r, Negated(m.hOffset), Negated(m.vOffset));
-    DrawTextExW(dc, &text[0], len, &r, DT_EXPANDTABS, nullptr);
+    // The text starts at the scrolled origin and is clipped to the client
+    // area: lines below it are neither measured nor drawn, which is most of
+    // a long memo's text.
+    r.left = SaturatedAdd(r.left, Negated(m.hOffset));
+    r.top = SaturatedAdd(r.top, Negated(m.vOffset));
+    DrawTextExW(dc, &text[0], static_cast<int>(text.size()), &r, DT_EXPANDTABS, nullptr);
   }
   // The font goes back out of the device context so that a font replaced
   // or released later is never still selected.

@@ -74,34 +74,69 @@ FileStamp WinFileSystem::Stamp(const std::string& path) {
   return s;
 }
 
-bool WinFileSystem::ReadAll(const std::string& path, std::string* bytes) {
+namespace {
+// Opens path for reading beside other readers and writers; its size goes to
+// *size. A settings file is text of a few hundred kilobytes at most;
+// anything absurd is refused rather than exhaust memory.
+HANDLE OpenForReading(const std::string& path, size_t* size) {
   const std::optional<std::wstring> wide = WidenUtf8Exact(path);
-  if (!wide) return false;
+  if (!wide) return INVALID_HANDLE_VALUE;
   const std::wstring w = ExtendedPath(*wide);
   HANDLE h = CreateFileW(w.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  std::string out;
-  LARGE_INTEGER size;
-  // A settings file is text of a few hundred kilobytes at most; refuse
-  // anything absurd rather than exhaust memory.
-  bool ok = GetFileSizeEx(h, &size) != 0 && size.QuadPart >= 0 && size.QuadPart < (256LL << 20);
-  if (ok) {
-    out.resize(static_cast<size_t>(size.QuadPart));
-    size_t got = 0;
-    while (got < out.size()) {
-      DWORD n = 0;
-      if (!ReadFile(h, &out[got], static_cast<DWORD>(out.size() - got), &n, nullptr)) {
-        ok = false;  // for example a byte range locked by another process
-        break;
-      }
-      if (n == 0) break;  // the file shrank meanwhile
-      got += n;
-    }
-    out.resize(got);
+  if (h == INVALID_HANDLE_VALUE) return h;
+  LARGE_INTEGER li;
+  if (!GetFileSizeEx(h, &li) || li.QuadPart < 0 || li.QuadPart >= (256LL << 20)) {
+    CloseHandle(h);
+    return INVALID_HANDLE_VALUE;
   }
+  *size = static_cast<size_t>(li.QuadPart);
+  return h;
+}
+
+// Reads up to want bytes into buf; *got is what arrived (less when the file
+// shrank meanwhile). false when a read failed, for example on a byte range
+// locked by another process.
+bool ReadUpTo(HANDLE h, char* buf, size_t want, size_t* got) {
+  *got = 0;
+  while (*got < want) {
+    DWORD n = 0;
+    if (!ReadFile(h, buf + *got, static_cast<DWORD>(want - *got), &n, nullptr)) return false;
+    if (n == 0) break;
+    *got += n;
+  }
+  return true;
+}
+}  // namespace
+
+bool WinFileSystem::ReadAll(const std::string& path, std::string* bytes) {
+  size_t size = 0;
+  HANDLE h = OpenForReading(path, &size);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  std::string out(size, '\0');
+  size_t got = 0;
+  const bool ok = ReadUpTo(h, &out[0], size, &got);
   CloseHandle(h);
-  if (ok) bytes->swap(out);
+  if (!ok) return false;
+  out.resize(got);
+  bytes->swap(out);
+  return true;
+}
+
+bool WinFileSystem::ReadWith(const std::string& path, const std::function<void(std::string_view)>& use) {
+  size_t size = 0;
+  HANDLE h = OpenForReading(path, &size);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  // A heap block the size of the file would stay in the heap after the
+  // parse, as large as all the memo texts together; these pages go back to
+  // the system at once.
+  char* buf = size > 0 ? static_cast<char*>(VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))
+                       : nullptr;
+  size_t got = 0;
+  const bool ok = (size == 0 || buf) && ReadUpTo(h, buf, size, &got);
+  CloseHandle(h);
+  if (ok) use(std::string_view(buf ? buf : "", got));
+  if (buf) VirtualFree(buf, 0, MEM_RELEASE);
   return ok;
 }
 

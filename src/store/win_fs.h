@@ -10,6 +10,8 @@ class WinFileSystem : public FileSystem {
   // Fails (never blocks or crashes) when the file is missing, locked or
   // unreadable.
   bool ReadAll(const std::string& path, std::string* bytes) override;
+  // The bytes in pages of their own, released as soon as use() returns.
+  bool ReadWith(const std::string& path, const std::function<void(std::string_view)>& use) override;
   // Temporary file beside the target, flushed, then moved over it with
   // MoveFileExW (replace, write through). Missing parent directories are
   // created first. On failure the target keeps its old content.

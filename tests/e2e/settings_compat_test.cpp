@@ -286,6 +286,9 @@ TEST_F(SettingsCompat, LockedFileIsNeitherReadNorOverwritten) {
   ASSERT_NE(lock, INVALID_HANDLE_VALUE);
   std::string bytes;
   EXPECT_FALSE(fs_.ReadAll(file, &bytes));
+  bool used = false;
+  EXPECT_FALSE(fs_.ReadWith(file, [&](std::string_view) { used = true; }));
+  EXPECT_FALSE(used);
   dz::SettingsFile ours(fs_, file);
   EXPECT_EQ(ours.Read("Sec", "k", "def"), "def");
   EXPECT_FALSE(ours.Write("Sec", "other", "x"));
@@ -296,6 +299,26 @@ TEST_F(SettingsCompat, LockedFileIsNeitherReadNorOverwritten) {
   EXPECT_TRUE(ours.Write("Sec", "other", "x"));
   EXPECT_EQ(SysRead(file, "Sec", "other"), "x");
   EXPECT_EQ(SysRead(file, "Sec", "k"), "precious");
+}
+
+// The engine parses from ReadWith: the same bytes as ReadAll, an empty file
+// as an empty text, a missing one as a failure.
+TEST_F(SettingsCompat, ReadWithHandsOverTheWholeFile) {
+  const std::string file = Path("whole.ini");
+  std::string big = "[Sec]\r\n";
+  while (big.size() < 300000) big += "k" + std::to_string(big.size()) + "=\x83\x81\x83\x82 value\r\n";
+  PutBytes(file, big);
+  std::string seen = "not called";
+  EXPECT_TRUE(fs_.ReadWith(file, [&](std::string_view b) { seen.assign(b); }));
+  EXPECT_EQ(seen, big);
+
+  PutBytes(file, "");
+  EXPECT_TRUE(fs_.ReadWith(file, [&](std::string_view b) { seen.assign(b); }));
+  EXPECT_EQ(seen, "");
+
+  seen = "not called";
+  EXPECT_FALSE(fs_.ReadWith(Path("missing.ini"), [&](std::string_view b) { seen.assign(b); }));
+  EXPECT_EQ(seen, "not called");
 }
 
 TEST_F(SettingsCompat, StampFollowsReplacements) {

@@ -307,6 +307,24 @@ TEST_P(DamagedFiles, WritesChangeOnlyTheKeysTheyMeanToChange) {
       EXPECT_EQ(again.memos[n].font.face, t.memos[n].font.face) << n;
     }
     EXPECT_TRUE(std::equal(std::begin(again.vOffset), std::end(again.vOffset), std::begin(t.vOffset)));
+
+    // Deleting the first memo moves only memo keys.
+    if (t.count >= 1) {
+      static const char* const kProps[] = {"WindowLebel", "FontColor", "Style",  "x",         "y",      "h",
+                                           "l",           "Text",      "Font",   "FontHeight", "Italic", "UnderLine",
+                                           "OnLine",      "Back",      "Color1", "Color2",     "Color3", "GradMode",
+                                           "Brows",       "BroURL"};
+      std::vector<std::optional<std::string>> texts;
+      for (int n = 0; n < t.count; ++n) texts.push_back(cat.Get(kSecMemos, MemoKey(n, "Text")));
+      before = file();
+      ASSERT_TRUE(RenumberAfterDelete(cat, 0, t.count));
+      Keys memoKeys;
+      for (int n = 0; n < t.count; ++n)
+        for (const char* p : kProps) memoKeys.push_back({kSecMemos, MemoKey(n, p)});
+      EXPECT_TRUE(OnlyTheseKeysChanged(before, file(), memoKeys));
+      for (int n = 0; n + 1 < t.count; ++n) EXPECT_EQ(cat.Get(kSecMemos, MemoKey(n, "Text")), texts[n + 1]) << n;
+      EXPECT_EQ(cat.Get(kSecMemos, MemoKey(t.count - 1, "Text")), std::nullopt);
+    }
   } else {
     const std::vector<std::string> names = ReadCategories(app);
     const CategoryStatus s = AddCategory(app, kNew, 10);
