@@ -82,11 +82,14 @@ bool OnMainCreate(HWND hwnd) {
   LoadBrowserLibrary();
   LoadMenus();
   if (!RegisterMemoClass(TheProcess().inst)) return false;
-  AddTrayIcon(hwnd);
   if (!LoadMemoTable()) {
     if (!g_startNotice.empty()) g_startNotice += "\n\n";
     g_startNotice += UnreadableCategoryMessage();
   }
+  // The icon comes after the memos: while a program has an icon in the
+  // notification area, each window it creates cost Wine's own desktop about
+  // 3 ms more (a third of a second for a category of 100).
+  AddTrayIcon(hwnd);
   if (!g_startNotice.empty()) PostMessageW(hwnd, kShowStartNotice, 0, 0);
   return true;
 }
@@ -174,10 +177,10 @@ bool RegisterMainClass(HINSTANCE inst) {
 }
 
 HWND CreateMainWindow(HINSTANCE inst) {
-  HWND hwnd = CreateWindowExW(WS_EX_TOOLWINDOW, kMainClass, L"Dereziz", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                              CW_USEDEFAULT, CW_USEDEFAULT, 200, 200, nullptr, nullptr, inst, nullptr);
-  if (hwnd) SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  return hwnd;
+  // Topmost from its creation, so it is so before anything else of the
+  // start-up can be seen (the memos and the tray icon come inside it).
+  return CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kMainClass, L"Dereziz", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                         CW_USEDEFAULT, CW_USEDEFAULT, 200, 200, nullptr, nullptr, inst, nullptr);
 }
 
 }  // namespace dz
