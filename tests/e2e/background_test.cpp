@@ -55,8 +55,8 @@ std::string FourColours(const Quads& q) {
   return Bmp(2, 2, [&](int x, int y) { return q[y * 2 + x]; });
 }
 
-MemoSpec Memo(int x, int y, int w, int h, const std::string& back, COLORREF color1 = kWhite) {
-  MemoSpec m{x, y, w, h, std::string(), 0};
+MemoSetup Memo(int x, int y, int w, int h, const std::string& back, COLORREF color1 = kWhite) {
+  MemoSetup m{x, y, w, h, std::string(), 0};
   m.back = back;
   m.color1 = static_cast<long long>(color1);
   return m;
@@ -327,7 +327,7 @@ TEST_F(BackgroundPicture, HundredMissingPicturesGiveOneMessageEachInTurnAndTheir
   // One of the files exists but is no picture.
   ASSERT_TRUE(CreateDirectoryW(Path("pictures").c_str(), nullptr));
   WriteFile("pictures\\0.png", "this is not a picture");
-  std::vector<MemoSpec> memos;
+  std::vector<MemoSetup> memos;
   for (int i = 0; i < 100; ++i)
     memos.push_back(Memo(10 + (i % 10) * 120, 10 + (i / 10) * 95, 100, 80,
                          Sjis(Path("pictures\\" + std::to_string(i) + ".png")), i % 2 ? kGreen : kBlue));

@@ -28,7 +28,7 @@ constexpr COLORREF kGreen = RGB(0, 160, 0);
 std::string Mark(const std::string& url) { return "<\\" + url + "\\>"; }
 
 struct BrowserMemo {
-  MemoSpec spec;
+  MemoSetup setup;
   std::optional<int> brows;
   std::optional<std::string> url;
 };
@@ -38,15 +38,15 @@ std::string CategoryWithBrowsers(const std::vector<BrowserMemo>& memos) {
   ini.Section("ChildWindow").Set("No", static_cast<long long>(memos.size()));
   for (size_t i = 0; i < memos.size(); ++i) {
     const int n = static_cast<int>(i);
-    AddMemoKeys(ini, n, memos[i].spec);
+    AddMemoKeys(ini, n, memos[i].setup);
     if (memos[i].brows) ini.Memo(n, "Brows", *memos[i].brows);
     if (memos[i].url) ini.Memo(n, "BroURL", *memos[i].url);
   }
   return ini.bytes();
 }
 
-MemoSpec Spec(int x, int y, const std::string& text, int w = 300, int h = 200) {
-  MemoSpec m(x, y, w, h, text);
+MemoSetup At(int x, int y, const std::string& text, int w = 300, int h = 200) {
+  MemoSetup m(x, y, w, h, text);
   m.back = "1";
   m.color1 = static_cast<long long>(kGreen);
   return m;
@@ -137,7 +137,7 @@ using BrowserOpening = BrowserTest;
 
 TEST_F(BrowserOpening, LinkShowsThePageBelowTheStripWithTheBrowserMenu) {
   const std::string text = "see " + Mark("http://example.com/a") + " or " + Mark("http://example.com/b");
-  WriteCategory({Spec(200, 200, text)});
+  WriteCategory({At(200, 200, text)});
   ASSERT_TRUE(Start(1));
   HWND memo = MemoAt(200, 200);
   ASSERT_NE(memo, nullptr);
@@ -223,7 +223,7 @@ TEST_F(BrowserOpening, LinkShowsThePageBelowTheStripWithTheBrowserMenu) {
 TEST_F(BrowserOpening, ALinkNamingAComponentIsOpenedAsAnAddress) {
   // A registered component's name: the link is an address for the browser,
   // never a component to create inside the memo.
-  WriteCategory({Spec(200, 200, Mark("Scripting.Dictionary"))});
+  WriteCategory({At(200, 200, Mark("Scripting.Dictionary"))});
   ASSERT_TRUE(Start(1));
   HWND memo = MemoAt(200, 200);
   ASSERT_NE(memo, nullptr);
@@ -241,7 +241,7 @@ TEST_F(BrowserOpening, UrlDialogHomeAndThePageAddressIntoTheText) {
   // the six bytes of marks and line break leave room for.
   const std::string link = Mark("http://example.com/a");
   const std::string full = link + std::string(8186 - 20 - link.size(), 'x');
-  WriteCategory({Spec(100, 100, text), Spec(500, 100, full)});
+  WriteCategory({At(100, 100, text), At(500, 100, full)});
   ASSERT_TRUE(Start(2));
   HWND memo = MemoAt(100, 100), other = MemoAt(500, 100);
   ASSERT_TRUE(memo && other);
@@ -300,12 +300,12 @@ TEST_F(BrowserPersistence, ExitRecordsEachBrowserAndTheNextStartRestoresIt) {
   // Longer than a plain settings value: kept whole, never cut.
   const std::string longUrl = "http://example.com/long/" + std::string(580, 'p') + "?end=1";
   WriteCategory("data1", CategoryWithBrowsers({
-                             {Spec(100, 100, "zero"), 1, std::string("http://example.com/zero")},
-                             {Spec(450, 100, "one"), 1, longUrl},
-                             {Spec(800, 100, "two"), 1, {}},
-                             {Spec(100, 450, "three " + Mark("http://example.com/three")), 0,
+                             {At(100, 100, "zero"), 1, std::string("http://example.com/zero")},
+                             {At(450, 100, "one"), 1, longUrl},
+                             {At(800, 100, "two"), 1, {}},
+                             {At(100, 450, "three " + Mark("http://example.com/three")), 0,
                               std::string("http://example.com/closed")},
-                             {Spec(450, 450, "four"), {}, {}},
+                             {At(450, 450, "four"), {}, {}},
                          }));
   ASSERT_TRUE(Start(5));
   HWND m[5] = {MemoAt(100, 100), MemoAt(450, 100), MemoAt(800, 100), MemoAt(100, 450), MemoAt(450, 450)};
@@ -359,9 +359,9 @@ TEST_F(BrowserPersistence, ExitRecordsEachBrowserAndTheNextStartRestoresIt) {
 
 TEST_F(BrowserPersistence, DeletingAnEarlierMemoMovesTheBrowserWithItsMemo) {
   WriteCategory("data1", CategoryWithBrowsers({
-                             {Spec(100, 100, "first"), 0, {}},
-                             {Spec(450, 100, "second"), 1, std::string("http://example.com/second")},
-                             {Spec(800, 100, "third"), 0, {}},
+                             {At(100, 100, "first"), 0, {}},
+                             {At(450, 100, "second"), 1, std::string("http://example.com/second")},
+                             {At(800, 100, "third"), 0, {}},
                          }));
   ASSERT_TRUE(Start(3));
   HWND m0 = MemoAt(100, 100), m1 = MemoAt(450, 100), m2 = MemoAt(800, 100);
@@ -407,8 +407,8 @@ TEST_F(BrowserPersistence, TheFrameToggleAndACategorySwitchKeepTheBrowserAndItsP
                    .Set("1Cagoteri", "data1")
                    .Set("2Cagoteri", "other")
                    .bytes());
-  WriteCategory("data1", CategoryWithBrowsers({{Spec(300, 200, "kept"), 1, std::string("http://example.com/kept")}}));
-  WriteCategory("other", CategoryFile({Spec(700, 300, "elsewhere")}));
+  WriteCategory("data1", CategoryWithBrowsers({{At(300, 200, "kept"), 1, std::string("http://example.com/kept")}}));
+  WriteCategory("other", CategoryFile({At(700, 300, "elsewhere")}));
   ASSERT_TRUE(Start(1));
   HWND memo = MemoAt(300, 200);
   ASSERT_NE(memo, nullptr);
@@ -445,7 +445,7 @@ TEST_F(BrowserPersistence, TheFrameToggleAndACategorySwitchKeepTheBrowserAndItsP
 using BrowserLifetime = BrowserTest;
 
 TEST_F(BrowserLifetime, FiftyOpenAndCloseCyclesLeaveNoWindowBehind) {
-  WriteCategory({Spec(200, 200, Mark("http://example.com/cycle"))});
+  WriteCategory({At(200, 200, Mark("http://example.com/cycle"))});
   ASSERT_TRUE(Start(1));
   HWND memo = MemoAt(200, 200);
   ASSERT_NE(memo, nullptr);

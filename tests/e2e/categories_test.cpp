@@ -108,7 +108,7 @@ TEST_F(Categories, LimitsAndAMissingCurrentCategoryAreToldAndChangeNothing) {
   std::vector<std::string> ten;
   for (int k = 1; k <= 10; ++k) ten.push_back("c" + std::to_string(k));
   WriteMemoDat(List("c3", ten, 25));
-  WriteCategory("c3", CategoryFile({MemoSpec{100, 100}}));
+  WriteCategory("c3", CategoryFile({MemoSetup{100, 100}}));
   ASSERT_TRUE(Start(1));
   std::string before = ReadFileBytes("Memo.dat");
   PostCommand(main(), catcmd::kAdd);  // as the tray menu passes it on
@@ -144,8 +144,8 @@ TEST_F(Categories, LimitsAndAMissingCurrentCategoryAreToldAndChangeNothing) {
 
 TEST_F(Categories, AddingToAListOfTwoSwitchesToTheNewEmptyCategory) {
   WriteMemoDat(List("A", {"A", "B"}));
-  WriteCategory("A", CategoryFile({MemoSpec{100, 100, 100, 100, std::string("a0")},
-                                   MemoSpec{300, 100, 100, 100, std::string("a1")}}));
+  WriteCategory("A", CategoryFile({MemoSetup{100, 100, 100, 100, std::string("a0")},
+                                   MemoSetup{300, 100, 100, 100, std::string("a1")}}));
   ASSERT_TRUE(Start(2));
   HWND a0 = MemoAt(100, 100);
   ASSERT_NE(a0, nullptr);
@@ -194,7 +194,7 @@ TEST_F(Categories, AddingToAListOfTwoSwitchesToTheNewEmptyCategory) {
 
 TEST_F(Categories, RefusedNamesKeepTheDialogOpenWithTheReason) {
   WriteMemoDat(List("Data1", {"Data1", "work"}));
-  WriteCategory("Data1", CategoryFile({MemoSpec{100, 100}}));
+  WriteCategory("Data1", CategoryFile({MemoSetup{100, 100}}));
   ASSERT_TRUE(Start(1));
   const std::string before = ReadFileBytes("Memo.dat");
   Dialog d = OpenAddDialog(main());
@@ -235,9 +235,9 @@ TEST_F(Categories, RefusedNamesKeepTheDialogOpenWithTheReason) {
 
 TEST_F(Categories, DeletingTheMiddleOfThreeAsksTheShellAndRemovesFileAndFolder) {
   WriteMemoDat(List("B", {"A", "B", "C"}));
-  WriteCategory("A", CategoryFile({MemoSpec{100, 100}}));
-  WriteCategory("B", CategoryFile({MemoSpec{300, 100}, MemoSpec{300, 300}}));
-  WriteCategory("C", CategoryFile({MemoSpec{500, 100}}));
+  WriteCategory("A", CategoryFile({MemoSetup{100, 100}}));
+  WriteCategory("B", CategoryFile({MemoSetup{300, 100}, MemoSetup{300, 300}}));
+  WriteCategory("C", CategoryFile({MemoSetup{500, 100}}));
   WriteFile("data\\B\\Bit0.png", "picture");
   WriteFile("data\\A\\Bit0.png", "picture");
   // What a category of that name outside data would be: never touched.
@@ -287,8 +287,8 @@ TEST_F(Categories, DeletingTheMiddleOfThreeAsksTheShellAndRemovesFileAndFolder) 
 
 TEST_F(Categories, SwitchingAwayAndBackKeepsPlacementsOffsetsAndTexts) {
   WriteMemoDat(List("data1", {"data1", "two"}));
-  WriteCategory({MemoSpec{100, 100, 200, 150, std::string("one")}, MemoSpec{400, 100, 100, 100, std::string("two")}});
-  WriteCategory("two", CategoryFile({MemoSpec{600, 400, 100, 100, std::string("other")}}));
+  WriteCategory({MemoSetup{100, 100, 200, 150, std::string("one")}, MemoSetup{400, 100, 100, 100, std::string("two")}});
+  WriteCategory("two", CategoryFile({MemoSetup{600, 400, 100, 100, std::string("other")}}));
   ASSERT_TRUE(Start(2));
   HWND m0 = MemoAt(100, 100), m1 = MemoAt(400, 100);
   ASSERT_TRUE(m0 && m1);
@@ -349,8 +349,8 @@ TEST_F(Categories, SwitchingAwayAndBackKeepsPlacementsOffsetsAndTexts) {
 
 TEST_F(Categories, AFailedSaveKeepsTheCurrentCategory) {
   WriteMemoDat(List("data1", {"data1", "two"}));
-  WriteCategory({MemoSpec{100, 100}});
-  WriteCategory("two", CategoryFile({MemoSpec{600, 400}}));
+  WriteCategory({MemoSetup{100, 100}});
+  WriteCategory("two", CategoryFile({MemoSetup{600, 400}}));
   ASSERT_TRUE(Start(1));
   HWND m0 = MemoAt(100, 100);
   ASSERT_NE(m0, nullptr);
@@ -372,9 +372,9 @@ TEST_F(Categories, AFailedSaveKeepsTheCurrentCategory) {
 
 TEST_F(Categories, TrayAndMemoMenusListTheCategoriesAndSwitch) {
   WriteMemoDat(List("A", {"A", "B", "C"}));
-  WriteCategory("A", CategoryFile({MemoSpec{100, 100}}));
-  WriteCategory("B", CategoryFile({MemoSpec{300, 100}}));
-  WriteCategory("C", CategoryFile({MemoSpec{500, 100}}));
+  WriteCategory("A", CategoryFile({MemoSetup{100, 100}}));
+  WriteCategory("B", CategoryFile({MemoSetup{300, 100}}));
+  WriteCategory("C", CategoryFile({MemoSetup{500, 100}}));
   ASSERT_TRUE(Start(1));
 
   // Tray menu: up from nothing is 終了, then the version item, then the
@@ -421,7 +421,7 @@ TEST_F(Categories, TrayAndMemoMenusListTheCategoriesAndSwitch) {
 TEST_F(Categories, AnUnsafeCurrentNameOpensData1AndSaysSo) {
   // "..\escape" once made the program write escape.dat beside data.
   WriteMemoDat(List("..\\escape", {"data1"}));
-  WriteCategory({MemoSpec{100, 100, 100, 100, std::string("kept")}});
+  WriteCategory({MemoSetup{100, 100, 100, 100, std::string("kept")}});
   ASSERT_TRUE(Start(1));
   ASSERT_TRUE(ConfirmMessage(
       "Memo.dat に記録された現在のカゴテリ名「..\\escape」は使えないため、カゴテリ「data1」を開きました。\n"

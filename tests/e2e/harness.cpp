@@ -54,7 +54,7 @@ IniText& IniText::Raw(const std::string& line) {
   return *this;
 }
 
-void AddMemoKeys(IniText& ini, int n, const MemoSpec& m) {
+void AddMemoKeys(IniText& ini, int n, const MemoSetup& m) {
   ini.Memo(n, "x", m.x).Memo(n, "y", m.y).Memo(n, "h", m.w).Memo(n, "l", m.h);
   if (m.text) ini.Memo(n, "Text", *m.text);
   if (m.style) ini.Memo(n, "Style", *m.style);
@@ -65,7 +65,7 @@ void AddMemoKeys(IniText& ini, int n, const MemoSpec& m) {
   if (m.fontHeight) ini.Memo(n, "FontHeight", *m.fontHeight);
 }
 
-std::string CategoryFile(const std::vector<MemoSpec>& memos) {
+std::string CategoryFile(const std::vector<MemoSetup>& memos) {
   IniText ini;
   ini.Section("ChildWindow").Set("No", (long long)memos.size());
   for (size_t i = 0; i < memos.size(); ++i) AddMemoKeys(ini, int(i), memos[i]);

@@ -41,9 +41,9 @@ class IniText {
 };
 
 // Placement and look of a prepared memo (category file keys).
-struct MemoSpec {
-  MemoSpec() = default;
-  MemoSpec(int x_, int y_, int w_ = 100, int h_ = 100, std::optional<std::string> text_ = std::nullopt,
+struct MemoSetup {
+  MemoSetup() = default;
+  MemoSetup(int x_, int y_, int w_ = 100, int h_ = 100, std::optional<std::string> text_ = std::nullopt,
            std::optional<int> style_ = std::nullopt, std::optional<int> level_ = std::nullopt)
       : x(x_), y(y_), w(w_), h(h_), text(std::move(text_)), style(style_), level(level_) {}
   int x = 0, y = 0, w = 100, h = 100;
@@ -56,10 +56,10 @@ struct MemoSpec {
   std::optional<int> fontHeight;
 };
 // Writes the per-memo keys of m as memo n.
-void AddMemoKeys(IniText& ini, int n, const MemoSpec& m);
+void AddMemoKeys(IniText& ini, int n, const MemoSetup& m);
 // A whole category file: section "ChildWindow" with "No" = memos.size() and
 // the memos' keys.
-std::string CategoryFile(const std::vector<MemoSpec>& memos);
+std::string CategoryFile(const std::vector<MemoSetup>& memos);
 
 // ---- windows of another process --------------------------------------------
 struct WindowInfo {
@@ -173,7 +173,7 @@ class DerezizTest : public ::testing::Test {
   void WriteCategory(const std::string& name, const std::string& bytes) {
     WriteFile("data\\" + name + ".dat", bytes);
   }
-  void WriteCategory(const std::vector<MemoSpec>& memos) {
+  void WriteCategory(const std::vector<MemoSetup>& memos) {
     WriteCategory("data1", CategoryFile(memos));
   }
   // SetUp creates "data"; this removes it again.

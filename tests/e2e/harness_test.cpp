@@ -33,7 +33,7 @@ TEST_F(Harness, ATimeoutNamesWhatItWaitedFor) {
 }
 
 TEST_F(Harness, ACrashEndsAWaitAtOnceWithTheExitCode) {
-  WriteCategory({MemoSpec{100, 100}});
+  WriteCategory({MemoSetup{100, 100}});
   ASSERT_TRUE(Start(1));
   TerminateProcess(process(), 0xC0000005);
   ASSERT_EQ(WaitForSingleObject(process(), kDefaultTimeoutMs), WAIT_OBJECT_0);
@@ -47,7 +47,7 @@ TEST_F(Harness, ACrashEndsAWaitAtOnceWithTheExitCode) {
 }
 
 TEST_F(Harness, AHangIsReportedAndBounded) {
-  WriteCategory({MemoSpec{100, 100}});
+  WriteCategory({MemoSetup{100, 100}});
   ASSERT_TRUE(Start(1));
   ASSERT_NE(SuspendThread(mainThread()), DWORD(-1));
   // An unbounded check would never come back from the suspended program
@@ -60,7 +60,7 @@ TEST_F(Harness, AHangIsReportedAndBounded) {
 TEST_F(Harness, ClipboardTextRoundTripsThroughTheProgram) {
   // The program copies a memo's display text (command 520) and inserts the
   // clipboard's text at the end of a memo (522): both forms must be there.
-  WriteCategory({MemoSpec{100, 100, 100, 100, Sjis(L"メモ") + "$x"}});
+  WriteCategory({MemoSetup{100, 100, 100, 100, Sjis(L"メモ") + "$x"}});
   ASSERT_TRUE(Start(1));
   HWND m = MemoAt(100, 100);
   ASSERT_NE(m, nullptr);
@@ -81,7 +81,7 @@ TEST_F(Harness, ClipboardTextRoundTripsThroughTheProgram) {
 }
 
 TEST_F(Harness, DrivesTheSaveFileDialog) {
-  WriteCategory({MemoSpec{100, 100, 100, 100, std::string("saved text")}});
+  WriteCategory({MemoSetup{100, 100, 100, 100, std::string("saved text")}});
   ASSERT_TRUE(Start(1));
   HWND m = MemoAt(100, 100);
   ASSERT_NE(m, nullptr);
@@ -94,7 +94,7 @@ TEST_F(Harness, DrivesTheSaveFileDialog) {
 }
 
 TEST_F(Harness, ScreenshotShowsTheScreen) {
-  MemoSpec white{100, 100};
+  MemoSetup white{100, 100};
   white.back = "1";
   white.color1 = 16777215;
   WriteCategory({white});

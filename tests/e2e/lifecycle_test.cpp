@@ -45,7 +45,7 @@ class Adding : public DerezizTest {
 };
 
 TEST_F(Adding, DoubleClickOnTrayAddsADefaultMemo) {
-  WriteCategory({MemoSpec{300, 300, 120, 120, std::string("old")}});
+  WriteCategory({MemoSetup{300, 300, 120, 120, std::string("old")}});
   ASSERT_TRUE(Start(1));
   HWND old = MemoAt(300, 300);
   ASSERT_NE(old, nullptr);
@@ -91,7 +91,7 @@ TEST_F(Adding, MemoMenuAddAndTemplateStyle) {
       .Set("TemplateColor3", 333)
       .Set("TemplateGradMode", 1)
       .Set("TemplateWindowLebel", 1);
-  AddMemoKeys(ini, 0, MemoSpec{500, 500, 100, 100, std::string("first")});
+  AddMemoKeys(ini, 0, MemoSetup{500, 500, 100, 100, std::string("first")});
   WriteCategory("data1", ini.bytes());
   ASSERT_TRUE(Start(1));
   HWND first = MemoAt(500, 500);
@@ -132,7 +132,7 @@ std::string ManyMemos(int count) {
   IniText ini;
   ini.Section("ChildWindow").Set("No", count);
   for (int n = 0; n < count; ++n)
-    AddMemoKeys(ini, n, MemoSpec{(n % 20) * 40, 400 + (n / 20) * 40, 30, 30, "m" + std::to_string(n), 0});
+    AddMemoKeys(ini, n, MemoSetup{(n % 20) * 40, 400 + (n / 20) * 40, 30, 30, "m" + std::to_string(n), 0});
   return ini.bytes();
 }
 
@@ -310,7 +310,7 @@ TEST_F(Deleting, CancelKeepsEverythingAndCloseAsksAsTheMainWindow) {
 }
 
 TEST_F(Deleting, TheOnlyMemoLeavesAnEmptyCategory) {
-  WriteCategory({MemoSpec{100, 100, 100, 100, std::string("alone")}});
+  WriteCategory({MemoSetup{100, 100, 100, 100, std::string("alone")}});
   ASSERT_TRUE(Start(1));
   HWND m = MemoAt(100, 100);
   ASSERT_NE(m, nullptr);
@@ -333,8 +333,8 @@ TEST_F(Deleting, TheOnlyMemoLeavesAnEmptyCategory) {
 class Showing : public DerezizTest {
  protected:
   void PrepareThree() {
-    WriteCategory({MemoSpec{100, 100, 100, 100}, MemoSpec{300, 100, 100, 100},
-                   MemoSpec{500, 100, 100, 100}});
+    WriteCategory({MemoSetup{100, 100, 100, 100}, MemoSetup{300, 100, 100, 100},
+                   MemoSetup{500, 100, 100, 100}});
   }
   bool AllVisible(bool visible) {
     return Wait(
@@ -418,7 +418,7 @@ TEST_F(Showing, TrayLeftClickShowsAllWithTheLastInFront) {
 // ---- moving ---------------------------------------------------------------------------
 
 TEST_F(Lifecycle, MovedAndResizedMemosAreSavedAtExit) {
-  WriteCategory({MemoSpec{100, 100, 100, 100, std::string("a")}, MemoSpec{300, 100, 100, 100, std::string("b"), 0}});
+  WriteCategory({MemoSetup{100, 100, 100, 100, std::string("a")}, MemoSetup{300, 100, 100, 100, std::string("b"), 0}});
   ASSERT_TRUE(Start(2));
   HWND a = MemoAt(100, 100), b = MemoAt(300, 100);
   ASSERT_TRUE(a && b);
@@ -438,7 +438,7 @@ TEST_F(Lifecycle, MovedAndResizedMemosAreSavedAtExit) {
 }
 
 TEST_F(Lifecycle, DraggingAMemoMovesIt) {
-  WriteCategory({MemoSpec{200, 200, 100, 100, std::string("drag me"), 0}});
+  WriteCategory({MemoSetup{200, 200, 100, 100, std::string("drag me"), 0}});
   ASSERT_TRUE(Start(1));
   HWND m = MemoAt(200, 200);
   ASSERT_NE(m, nullptr);

@@ -16,7 +16,7 @@ std::string LinkMark(const std::wstring& target) { return LinkMark(Sjis(target))
 
 TEST_F(Menus, CheckMarksFollowEachMemosKeys) {
   // No style keys at all; then not topmost and without a frame.
-  WriteCategory({MemoSpec{100, 100}, MemoSpec{300, 100, 100, 100, std::nullopt, 0, 1}});
+  WriteCategory({MemoSetup{100, 100}, MemoSetup{300, 100, 100, 100, std::nullopt, 0, 1}});
   ASSERT_TRUE(Start(2));
   struct Case {
     HWND memo;
@@ -43,8 +43,8 @@ TEST_F(Links, PathsRunAtTheFirstAttemptInTextOrder) {
   const std::wstring a = CopyLinkProgram("a.exe");
   const std::wstring b = CopyLinkProgram("b.exe");
   const std::wstring c = CopyLinkProgram("リンク.exe");
-  WriteCategory({MemoSpec{100, 100, 200, 100, "first " + LinkMark(a) + " and$then " + LinkMark(b)},
-                 MemoSpec{400, 100, 200, 100, Sjis(L"日本語 ") + LinkMark(c)}});
+  WriteCategory({MemoSetup{100, 100, 200, 100, "first " + LinkMark(a) + " and$then " + LinkMark(b)},
+                 MemoSetup{400, 100, 200, 100, Sjis(L"日本語 ") + LinkMark(c)}});
   ASSERT_TRUE(Start(2));
   HWND first = MemoAt(100, 100), second = MemoAt(400, 100);
   ASSERT_TRUE(first && second);
@@ -81,7 +81,7 @@ TEST_F(Links, WebAndMailAddressesGoToTheirHandlers) {
   ASSERT_TRUE(http.ok() && mailto.ok());
   // Longer than any fixed buffer for a link would be.
   const std::string longAddress = std::string(300, 'a') + "@example.com";
-  WriteCategory({MemoSpec{100, 100, 200, 100,
+  WriteCategory({MemoSetup{100, 100, 200, 100,
                           LinkMark(std::string("http://example.com/a?b=1&c=2")) + " " +
                               LinkMark(std::string("someone@example.com")) + " " + LinkMark(longAddress)}});
   ASSERT_TRUE(Start(1));
@@ -109,7 +109,7 @@ TEST_F(Links, ALinkNothingOpensIsReported) {
   // A mail handler that is not there: the bare address fails both ways.
   ProtocolHandler mailto(L"mailto", L"\"" + base() + L"\\missing.exe\" \"%1\"");
   ASSERT_TRUE(mailto.ok());
-  WriteCategory({MemoSpec{100, 100, 200, 100, std::string("<\\nobody@example.com\\> <\\\\>")}});
+  WriteCategory({MemoSetup{100, 100, 200, 100, std::string("<\\nobody@example.com\\> <\\\\>")}});
   ASSERT_TRUE(Start(1));
   HWND memo = MemoAt(100, 100);
   ASSERT_NE(memo, nullptr);

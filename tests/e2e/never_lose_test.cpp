@@ -54,7 +54,7 @@ class NeverLose : public TextTest {
 };
 
 TEST_F(NeverLose, ACategoryFileLockedAtStartIsNeitherTakenForEmptyNorWrittenOver) {
-  WriteCategory({MemoSpec{200, 200, 120, 80, std::string("precious")}});
+  WriteCategory({MemoSetup{200, 200, 120, 80, std::string("precious")}});
   const std::string before = ReadFileBytes("data\\data1.dat");
   Lock lock(Path("data\\data1.dat"));
   ASSERT_TRUE(lock.held());
@@ -172,7 +172,7 @@ TEST_F(NeverLose, AReadOnlySettingsFileIsReportedOnceNamingIt) {
 }
 
 TEST_F(NeverLose, BackupsKeepTheFileAsItWasBeforeEachOfTheLastFiveRuns) {
-  WriteCategory({MemoSpec{100, 100, 100, 80, std::string("memo")}});
+  WriteCategory({MemoSetup{100, 100, 100, 80, std::string("memo")}});
   std::vector<std::string> before;
   for (int run = 0; run < 7; ++run) {
     before.push_back(ReadFileBytes("data\\data1.dat"));
@@ -206,7 +206,7 @@ TEST_F(NeverLose, SettingsPathsLongerThanMaxPathAreUsedWhole) {
   }
   CreateDirectoryW((L"\\\\?\\" + dir + L"\\data").c_str(), nullptr);
   ASSERT_TRUE(WriteBytes(L"\\\\?\\" + dir + L"\\data\\data1.dat",
-                         CategoryFile({MemoSpec{321, 234, 100, 80, std::string("deep")}})));
+                         CategoryFile({MemoSetup{321, 234, 100, 80, std::string("deep")}})));
   const bool rootHadOne = FileExists(L"Z:\\Memo.dat");
   OtherProgram program;
   ASSERT_TRUE(program.Start(dir));
@@ -237,8 +237,8 @@ namespace e2e {
 namespace {
 
 TEST_F(NeverLose, AMemoWhoseWindowCannotBeCreatedKeepsItsKeysAndIsSkipped) {
-  WriteCategory({MemoSpec{100, 100, 120, 80, std::string("first")}, MemoSpec{300, 100, 313, 80, std::string("refused")},
-                 MemoSpec{700, 100, 120, 80, std::string("third")}});
+  WriteCategory({MemoSetup{100, 100, 120, 80, std::string("first")}, MemoSetup{300, 100, 313, 80, std::string("refused")},
+                 MemoSetup{700, 100, 120, 80, std::string("third")}});
   HMODULE hook = LoadLibraryW((DriverDirectory() + L"\\refuse_window.dll").c_str());
   ASSERT_NE(hook, nullptr);
   auto proc = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(hook, "RefuseMemoWindow")));

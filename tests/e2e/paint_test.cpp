@@ -14,16 +14,16 @@ constexpr int kInk = 60;
 
 using Painting = DerezizTest;
 
-MemoSpec Solid(int x, int y, int w, int h, long long color, const std::string& text = "") {
-  MemoSpec m{x, y, w, h, text, 0};
+MemoSetup Solid(int x, int y, int w, int h, long long color, const std::string& text = "") {
+  MemoSetup m{x, y, w, h, text, 0};
   m.back = "1";
   m.color1 = color;
   return m;
 }
 
 TEST_F(Painting, SolidBackgroundFillsTheWholeClientAreaWithoutBorder) {
-  MemoSpec frameless = Solid(100, 100, 80, 60, 255);
-  MemoSpec framed = Solid(300, 100, 100, 100, 255);
+  MemoSetup frameless = Solid(100, 100, 80, 60, 255);
+  MemoSetup framed = Solid(300, 100, 100, 100, 255);
   framed.style = 1;
   WriteCategory({frameless, framed});
   ASSERT_TRUE(Start(2));
@@ -73,8 +73,8 @@ TEST_F(Painting, ChangesByAnotherProgramShowAtTheNextPaint) {
 
 class TextPixels : public DerezizTest {
  protected:
-  MemoSpec TextMemo(int x, int y) {
-    MemoSpec m = Solid(x, y, 200, 120, 16777215, "HHHH HHHH$HHHH HHHH$HHHH HHHH");
+  MemoSetup TextMemo(int x, int y) {
+    MemoSetup m = Solid(x, y, 200, 120, 16777215, "HHHH HHHH$HHHH HHHH$HHHH HHHH");
     m.fontColor = 16711680;  // blue
     m.fontHeight = 20;
     return m;
@@ -134,10 +134,10 @@ TEST_F(Painting, TransparentBackgroundShowsTheDesktop) {
   // Colour 1 is red, but only background kind 1 uses it. Each memo has a
   // line of text: once the text shows, the memo has painted, and the rest
   // of it must look like the desktop did before the program started.
-  MemoSpec missing{100, 600, 100, 80, std::string("WWWW"), 0};
+  MemoSetup missing{100, 600, 100, 80, std::string("WWWW"), 0};
   missing.color1 = 255;
   missing.fontColor = 16711680;  // blue
-  MemoSpec three = missing;
+  MemoSetup three = missing;
   three.x = 300;
   three.back = "3";
   WriteCategory({missing, three});
@@ -220,7 +220,7 @@ TEST_F(Painting, LiveExpressionsShowTheirCurrentValue) {
 TEST_F(Painting, TextOutsideTheWindowIsCut) {
   std::string text;
   for (int line = 0; line < 12; ++line) text += "WWWWWWWWWWWWWWWWWWWW$";
-  MemoSpec m = Solid(500, 500, 100, 100, 16777215, text);
+  MemoSetup m = Solid(500, 500, 100, 100, 16777215, text);
   m.fontHeight = 30;
   m.fontColor = 0;
   const RECT around{440, 440, 660, 660};

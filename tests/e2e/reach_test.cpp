@@ -35,8 +35,8 @@ TEST_F(Reach, MemosOffEveryMonitorComeIntoViewAndReachableOnesStay) {
   // Far away; 10 pixels visible at the right edge (too little to take
   // hold of); exactly a grip's width visible; plainly on screen.
   const int edge = work.right - 10, grip = work.right - 32;
-  WriteCategory({MemoSpec{5000, 4000, 120, 80, std::string("far")}, MemoSpec{edge, 300, 100, 60},
-                 MemoSpec{grip, 500, 100, 60}, MemoSpec{300, 200, 100, 100, std::string("near")}});
+  WriteCategory({MemoSetup{5000, 4000, 120, 80, std::string("far")}, MemoSetup{edge, 300, 100, 60},
+                 MemoSetup{grip, 500, 100, 60}, MemoSetup{300, 200, 100, 100, std::string("near")}});
   ASSERT_TRUE(Start(4));
   HWND onScreen = MemoAt(300, 200), atGrip = MemoAt(grip, 500);
   ASSERT_TRUE(onScreen && atGrip) << "reachable memos keep their places";
@@ -64,7 +64,7 @@ TEST_F(Reach, MemosOffEveryMonitorComeIntoViewAndReachableOnesStay) {
 }
 
 TEST_F(Reach, ShowAllBringsBackAMemoMovedOffScreen) {
-  WriteCategory({MemoSpec{200, 150, 90, 70}, MemoSpec{500, 150, 90, 70}});
+  WriteCategory({MemoSetup{200, 150, 90, 70}, MemoSetup{500, 150, 90, 70}});
   ASSERT_TRUE(Start(2));
   HWND lost = MemoAt(200, 150), kept = MemoAt(500, 150);
   ASSERT_TRUE(lost && kept);
@@ -81,7 +81,7 @@ TEST_F(Reach, ShowAllBringsBackAMemoMovedOffScreen) {
 TEST_F(Reach, ASmallerScreenBringsBackAMemoNearTheFarCorner) {
   const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
   const int cx = screenWidth - 120, cy = GetSystemMetrics(SM_CYSCREEN) - 90;
-  WriteCategory({MemoSpec{cx, cy, 100, 70}, MemoSpec{50, 50, 100, 70}});
+  WriteCategory({MemoSetup{cx, cy, 100, 70}, MemoSetup{50, 50, 100, 70}});
   ASSERT_TRUE(Start(2));
   HWND corner = MemoAt(cx, cy), inside = MemoAt(50, 50);
   ASSERT_TRUE(corner && inside);

@@ -8,10 +8,10 @@ using Scrolling = DerezizTest;
 using Exiting = DerezizTest;
 
 TEST_F(Scrolling, KeysAndWheelChangeTheSavedOffsets) {
-  WriteCategory({MemoSpec{100, 100, 100, 100, std::string("zero$line")},
-                 MemoSpec{300, 100, 100, 100, std::string("one")},
-                 MemoSpec{500, 100, 100, 100, std::string("two")},
-                 MemoSpec{700, 100, 100, 100, std::string("three")}});
+  WriteCategory({MemoSetup{100, 100, 100, 100, std::string("zero$line")},
+                 MemoSetup{300, 100, 100, 100, std::string("one")},
+                 MemoSetup{500, 100, 100, 100, std::string("two")},
+                 MemoSetup{700, 100, 100, 100, std::string("three")}});
   // Memo 3 starts scrolled: the loaded offsets are the ones that change.
   std::string bytes = ReadFileBytes("data\\data1.dat");
   bytes += IniText().Section("Xdata").Set("No3", 50).Section("Ydata").Set("No3", 40).bytes();
@@ -64,7 +64,7 @@ TEST_F(Scrolling, KeysAndWheelChangeTheSavedOffsets) {
 }
 
 TEST_F(Exiting, CancelLeavesEverythingAsItWas) {
-  WriteCategory({MemoSpec{100, 100, 100, 100, std::string("a")}, MemoSpec{300, 100, 100, 100, std::string("b")}});
+  WriteCategory({MemoSetup{100, 100, 100, 100, std::string("a")}, MemoSetup{300, 100, 100, 100, std::string("b")}});
   ASSERT_TRUE(Start(2));
   const std::string before = ReadFileBytes("data\\data1.dat");
   std::vector<HWND> memos = Memos();
@@ -96,7 +96,7 @@ TEST_F(Exiting, CancelLeavesEverythingAsItWas) {
 }
 
 TEST_F(Exiting, OkSavesAndEnds) {
-  WriteCategory({MemoSpec{100, 100, 100, 100, std::string("a")}});
+  WriteCategory({MemoSetup{100, 100, 100, 100, std::string("a")}});
   ASSERT_TRUE(Start(1));
   HWND m = MemoAt(100, 100);
   ASSERT_NE(m, nullptr);
@@ -114,7 +114,7 @@ TEST_F(Exiting, OkSavesAndEnds) {
 }
 
 TEST_F(Exiting, EndOfSessionSavesWithoutAsking) {
-  WriteCategory({MemoSpec{100, 100, 100, 100, std::string("a")}, MemoSpec{300, 100, 100, 100, std::string("b")}});
+  WriteCategory({MemoSetup{100, 100, 100, 100, std::string("a")}, MemoSetup{300, 100, 100, 100, std::string("b")}});
   ASSERT_TRUE(Start(2));
   HWND m = MemoAt(300, 100);
   ASSERT_NE(m, nullptr);
@@ -144,7 +144,7 @@ TEST_F(Exiting, EndOfSessionSavesWithoutAsking) {
 }
 
 TEST_F(Exiting, FromTheTrayMenu) {
-  WriteCategory({MemoSpec{100, 100}});
+  WriteCategory({MemoSetup{100, 100}});
   ASSERT_TRUE(Start(1));
   Tray(WM_RBUTTONDOWN);
   Tray(WM_RBUTTONUP);
@@ -160,7 +160,7 @@ TEST_F(Exiting, FromTheTrayMenu) {
 }
 
 TEST_F(Exiting, FromTheMemoMenuCancelled) {
-  WriteCategory({MemoSpec{100, 100}, MemoSpec{300, 100}});
+  WriteCategory({MemoSetup{100, 100}, MemoSetup{300, 100}});
   ASSERT_TRUE(Start(2));
   HWND m = MemoAt(300, 100);
   ASSERT_NE(m, nullptr);
@@ -178,7 +178,7 @@ TEST_F(Exiting, FromTheMemoMenuCancelled) {
 }
 
 TEST_F(Exiting, MenuClosedWithEscapeDoesNothing) {
-  WriteCategory({MemoSpec{100, 100}});
+  WriteCategory({MemoSetup{100, 100}});
   ASSERT_TRUE(Start(1));
   const std::string before = ReadFileBytes("data\\data1.dat");
   Tray(WM_RBUTTONDOWN);
@@ -194,7 +194,7 @@ TEST_F(Exiting, MenuClosedWithEscapeDoesNothing) {
 }
 
 TEST_F(Exiting, VersionInformationIsOwnedByTheMainWindow) {
-  WriteCategory({MemoSpec{100, 100}});
+  WriteCategory({MemoSetup{100, 100}});
   ASSERT_TRUE(Start(1));
   PostCommand(MemoAt(100, 100), cmd::kAbout);  // from the memo menu: sent on
   Dialog d;
@@ -221,7 +221,7 @@ class EndOfSessionDuring : public DerezizTest,
 
 TEST_P(EndOfSessionDuring, AnOpenConfirmation) {
   const int command = GetParam();
-  WriteCategory({MemoSpec{100, 100, 100, 100, std::string("a")}, MemoSpec{300, 100, 100, 100, std::string("b")}});
+  WriteCategory({MemoSetup{100, 100, 100, 100, std::string("a")}, MemoSetup{300, 100, 100, 100, std::string("b")}});
   ASSERT_TRUE(Start(2));
   HWND m = MemoAt(300, 100);
   ASSERT_NE(m, nullptr);

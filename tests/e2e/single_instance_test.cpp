@@ -104,7 +104,7 @@ constexpr DWORD kSecondStartMs = 30000;
 
 TEST_F(SingleInstance, SecondStartWritesNothingAndTheFirstKeepsEveryMemo) {
   WriteMemoDat(AppFileFor("data1"));
-  WriteCategory({MemoSpec{100, 100, 150, 80, std::string("first")}});
+  WriteCategory({MemoSetup{100, 100, 150, 80, std::string("first")}});
   ASSERT_TRUE(Start(1));
   const FolderState before = StateOf(base());
   ASSERT_TRUE(before.count(L"Memo.dat") && before.count(L"data\\data1.dat"));
@@ -129,7 +129,7 @@ TEST_F(SingleInstance, SecondStartWritesNothingAndTheFirstKeepsEveryMemo) {
 }
 
 TEST_F(SingleInstance, SecondStartShowsTheFirstsHiddenMemosWhateverTheFolderIsSpelled) {
-  WriteCategory({MemoSpec{100, 100, 150, 80, std::string("a")}, MemoSpec{400, 100, 150, 80, std::string("b")}});
+  WriteCategory({MemoSetup{100, 100, 150, 80, std::string("a")}, MemoSetup{400, 100, 150, 80, std::string("b")}});
   ASSERT_TRUE(Start(2));
   SendCommand(main(), cmd::kHideAll);
   ASSERT_TRUE(Wait([&] { return VisibleMemos().empty(); }, "every memo to be hidden"));
@@ -157,9 +157,9 @@ TEST_F(SingleInstance, SecondStartShowsTheFirstsHiddenMemosWhateverTheFolderIsSp
 }
 
 TEST_F(SingleInstance, ProgramsInDifferentFoldersRunSideBySide) {
-  WriteCategory({MemoSpec{100, 100, 150, 80, std::string("here")}});
+  WriteCategory({MemoSetup{100, 100, 150, 80, std::string("here")}});
   ASSERT_TRUE(CreateDirectoryW(Path("copy").c_str(), nullptr));
-  WriteFile("copy\\data\\data1.dat", CategoryFile({MemoSpec{400, 300, 150, 80, std::string("copy")}}));
+  WriteFile("copy\\data\\data1.dat", CategoryFile({MemoSetup{400, 300, 150, 80, std::string("copy")}}));
   ASSERT_TRUE(Start(1));
   OtherProgram copy;
   ASSERT_TRUE(copy.Start(Path("copy")));
@@ -189,7 +189,7 @@ TEST_F(SingleInstance, ProgramsInDifferentFoldersRunSideBySide) {
 }
 
 TEST_F(SingleInstance, TwoStartsAtOnceLeaveOneRunning) {
-  WriteCategory({MemoSpec{100, 100, 150, 80, std::string("one")}});
+  WriteCategory({MemoSetup{100, 100, 150, 80, std::string("one")}});
   // Neither waits for the other: the later may find the folder claimed
   // before the earlier has its main window.
   OtherProgram a, b;
@@ -209,7 +209,7 @@ TEST_F(SingleInstance, TwoStartsAtOnceLeaveOneRunning) {
 
 TEST_F(SingleInstance, HungFirstProgramIsReportedAndNothingIsWritten) {
   WriteMemoDat(AppFileFor("data1"));
-  WriteCategory({MemoSpec{100, 100, 150, 80, std::string("first")}});
+  WriteCategory({MemoSetup{100, 100, 150, 80, std::string("first")}});
   ASSERT_TRUE(Start(1));
   const FolderState before = StateOf(base());
 

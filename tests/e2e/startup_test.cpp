@@ -20,11 +20,11 @@ TEST_F(Startup, MainWindowIsHiddenTopmostAndMemosOpenAsPrepared) {
   IniText ini;
   ini.Section("ChildWindow").Set("No", 4);
   // Memo 0: framed ("1"), always on top ("0").
-  AddMemoKeys(ini, 0, MemoSpec{10, 20, 150, 80, std::string("zero"), 1, 0});
+  AddMemoKeys(ini, 0, MemoSetup{10, 20, 150, 80, std::string("zero"), 1, 0});
   // Memo 1: no frame ("0"), normal z-order ("1").
-  AddMemoKeys(ini, 1, MemoSpec{300, 40, 200, 120, std::string("one"), 0, 1});
+  AddMemoKeys(ini, 1, MemoSetup{300, 40, 200, 120, std::string("one"), 0, 1});
   // Memo 2: "2" is not the framed value; z-order key missing means on top.
-  AddMemoKeys(ini, 2, MemoSpec{600, 300, 120, 160, std::string("two"), 2, std::nullopt});
+  AddMemoKeys(ini, 2, MemoSetup{600, 300, 120, 160, std::string("two"), 2, std::nullopt});
   // Memo 3: no keys at all.
   WriteCategory("data1", ini.bytes());
   ASSERT_TRUE(Start(4));
@@ -96,8 +96,8 @@ TEST_F(Startup, CurrentCategoryComesFromTheApplicationFile) {
                    .Set("1Cagoteri", "data1")
                    .Set("2Cagoteri", "second")
                    .bytes());
-  WriteCategory("data1", CategoryFile({MemoSpec{10, 10, 100, 100}}));
-  WriteCategory("second", CategoryFile({MemoSpec{200, 210, 100, 100}, MemoSpec{400, 210, 100, 100}}));
+  WriteCategory("data1", CategoryFile({MemoSetup{10, 10, 100, 100}}));
+  WriteCategory("second", CategoryFile({MemoSetup{200, 210, 100, 100}, MemoSetup{400, 210, 100, 100}}));
   ASSERT_TRUE(Start(2));
   EXPECT_NE(MemoAt(200, 210), nullptr);
   EXPECT_NE(MemoAt(400, 210), nullptr);
@@ -143,7 +143,7 @@ TEST_F(Startup, JapaneseCategoryNameNamesItsFile) {
                    .Set("1Cagoteri", name)
                    .bytes());
   const std::wstring file = Path("data") + L"\\仕事.dat";
-  ASSERT_TRUE(WriteBytes(file, CategoryFile({MemoSpec{150, 250, 100, 100, std::string("work")}})));
+  ASSERT_TRUE(WriteBytes(file, CategoryFile({MemoSetup{150, 250, 100, 100, std::string("work")}})));
   ASSERT_TRUE(Start(1));
   HWND m = MemoAt(150, 250);
   ASSERT_NE(m, nullptr);
@@ -186,7 +186,7 @@ TEST_P(BadMemoCount, IsClampedWithoutLosingStoredMemos) {
   IniText ini;
   ini.Section("ChildWindow").Set("No", p.no);
   for (int n = 0; n < p.memosInFile; ++n) {
-    MemoSpec m{(n % 10) * 120, (n / 10) * 95, 100, 90, "memo " + std::to_string(n) + "$" + Sjis(L"データ")};
+    MemoSetup m{(n % 10) * 120, (n / 10) * 95, 100, 90, "memo " + std::to_string(n) + "$" + Sjis(L"データ")};
     AddMemoKeys(ini, n, m);
   }
   WriteCategory("data1", ini.bytes());
@@ -246,8 +246,8 @@ TEST_F(Startup, StoredTextAndOtherKeysSurviveARun) {
   longText.resize(8191, 'z');
   IniText ini;
   ini.Section("ChildWindow").Set("No", 2).Set("TemplateFont", Sjis(L"ＭＳ 明朝")).Set("CustColor3", 255);
-  AddMemoKeys(ini, 0, MemoSpec{50, 60, 150, 100, tricky});
-  AddMemoKeys(ini, 1, MemoSpec{250, 60, 150, 100, longText});
+  AddMemoKeys(ini, 0, MemoSetup{50, 60, 150, 100, tricky});
+  AddMemoKeys(ini, 1, MemoSetup{250, 60, 150, 100, longText});
   ini.Memo(1, "Font", Sjis(L"ＭＳ 明朝")).Memo(1, "Back", "2").Memo(1, "Color2", 65280);
   ini.Section("Other").Set("keep", "me");
   WriteCategory("data1", ini.bytes());

@@ -16,8 +16,8 @@ constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kRed = RGB(255, 0, 0);
 
 // A memo with black text on white.
-MemoSpec TextMemo(int x, int y, const std::string& text) {
-  MemoSpec m{x, y, 240, 140, text};
+MemoSetup TextMemo(int x, int y, const std::string& text) {
+  MemoSetup m{x, y, 240, 140, text};
   m.back = "1";
   m.color1 = 0xFFFFFF;
   m.fontColor = 0;
@@ -25,7 +25,7 @@ MemoSpec TextMemo(int x, int y, const std::string& text) {
 }
 
 TEST_F(Style, TopmostTogglesBothWaysAndIsStoredAtOnce) {
-  WriteCategory({MemoSpec{200, 200}});
+  WriteCategory({MemoSetup{200, 200}});
   ASSERT_TRUE(Start(1));
   HWND memo = MemoAt(200, 200);
   ASSERT_NE(memo, nullptr);
@@ -55,7 +55,7 @@ TEST_F(Style, TopmostTogglesBothWaysAndIsStoredAtOnce) {
 }
 
 TEST_F(Style, FrameToggleReplacesTheWindowAndKeepsTheMemo) {
-  WriteCategory({MemoSpec{100, 100}, TextMemo(400, 300, "MMMM")});
+  WriteCategory({MemoSetup{100, 100}, TextMemo(400, 300, "MMMM")});
   ASSERT_TRUE(Start(2));
   HWND old = MemoAt(400, 300);
   ASSERT_NE(old, nullptr);
@@ -194,7 +194,7 @@ TEST_F(Style, FontDialogCancelKeepsOkStoresAndShowsAtOnce) {
 TEST_F(Style, MakeTemplateThenANewMemoTakesIt) {
   IniText ini;
   ini.Section("ChildWindow").Set("No", 1);
-  AddMemoKeys(ini, 0, MemoSpec{300, 200, 180, 90, std::string("not copied"), 0, 1});
+  AddMemoKeys(ini, 0, MemoSetup{300, 200, 180, 90, std::string("not copied"), 0, 1});
   ini.Memo(0, "FontColor", 255)
       .Memo(0, "Font", Sjis(L"ＭＳ 明朝"))
       .Memo(0, "FontHeight", 20)
@@ -246,7 +246,7 @@ TEST_F(Style, MakeTemplateThenANewMemoTakesIt) {
 }
 
 TEST_F(Style, AnUnwritableFileIsReportedAndNothingChanges) {
-  WriteCategory({MemoSpec{200, 200}});
+  WriteCategory({MemoSetup{200, 200}});
   ASSERT_TRUE(Start(1));
   HWND memo = MemoAt(200, 200);
   ASSERT_NE(memo, nullptr);

@@ -130,7 +130,7 @@ TEST_F(TextDrop, UnreadableAndTooLargeFilesCreateNothing) {
 }
 
 TEST_F(TextDrop, ATextFileAtTheMemoLimitShowsTheLimitMessage) {
-  std::vector<MemoSpec> memos(100);
+  std::vector<MemoSetup> memos(100);
   for (int n = 0; n < 100; ++n) {
     memos[n].x = n == 0 ? kX : 700 + n;
     memos[n].y = n == 0 ? kY : 500 + n;

@@ -75,10 +75,10 @@ TEST_F(TextEdit, DoubleClickOpensTheDecodedTextAndCommitsItEscaped) {
 }
 
 TEST_F(TextEdit, ActivatingAnotherMemoCommitsAndAnEmptyTextIsStored) {
-  MemoSpec a, b;
+  MemoSetup a, b;
   a.x = 200, a.y = 200, a.w = 200, a.h = 150, a.text = "first";
   b.x = 600, b.y = 200, b.text = "second";
-  WriteCategory(std::vector<MemoSpec>{a, b});
+  WriteCategory(std::vector<MemoSetup>{a, b});
   ASSERT_TRUE(Start(2));
   HWND memo = MemoAt(200, 200), other = MemoAt(600, 200);
   ASSERT_TRUE(memo && other);
@@ -265,7 +265,7 @@ TEST_F(TextEdit, TypingStopsAtTheStoredLimitInBytes) {
 // The editor shows the text in the memo's own font: Japanese text at the
 // size the memo paints it, not the control's small default face.
 TEST_F(TextEdit, EditorUsesTheMemoFont) {
-  MemoSpec m;
+  MemoSetup m;
   m.x = 200, m.y = 200, m.w = 300, m.h = 120;
   m.text = Sjis(L"日本語");
   m.back = "1";

@@ -35,13 +35,13 @@ bool TextTest::WaitStored(int n, const std::string& value, const std::string& ke
 }
 
 void TextTest::OneMemo(const std::string& text, int x, int y, int w, int h) {
-  MemoSpec m;
+  MemoSetup m;
   m.x = x;
   m.y = y;
   m.w = w;
   m.h = h;
   m.text = text;
-  WriteCategory(std::vector<MemoSpec>{m});
+  WriteCategory(std::vector<MemoSetup>{m});
 }
 
 bool TextTest::ChooseFile(const char* utf8Caption, const std::wstring& path) {
