@@ -171,6 +171,7 @@ void EndProgram(PROCESS_INFORMATION& pi) {
     PostMessageW(any, WM_CLOSE, 0, 0);
   }
   if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) {
+    fprintf(stderr, "process %lu did not end within 10 s, ended by force\n", pi.dwProcessId);
     TerminateProcess(pi.hProcess, 0);
     WaitForSingleObject(pi.hProcess, 10000);
   }
