@@ -88,9 +88,9 @@ bool OnMainCreate(HWND hwnd) {
     g_startNotice += UnreadableCategoryMessage();
   }
   // The icon comes once the memos are painted (a timer is handled only when
-  // no window waits for its paint): adding it waits on the shell, up to a
-  // tenth of a second on Wine's own desktop, and while a program has an icon
-  // there each window it creates costs about 3 ms more.
+  // no window waits for its paint): adding it waits on the shell, which sets
+  // up its notification area for the first icon of a session, a tenth of a
+  // second on Wine's own desktop.
   SetTimer(hwnd, kAddTrayIcon, USER_TIMER_MINIMUM, nullptr);
   if (!g_startNotice.empty()) PostMessageW(hwnd, kShowStartNotice, 0, 0);
   return true;
