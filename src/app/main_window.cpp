@@ -32,6 +32,7 @@ std::string g_startNotice;
 // a dialog).
 constexpr UINT kWriteFailed = WM_APP + 2;
 UINT g_taskbarCreated = 0;  // sent when the shell (and its tray) restarts
+constexpr UINT_PTR kAddTrayIcon = WM_APP + 3;  // timer: the icon once start-up has painted
 
 void OnWriteFailed(HWND main) {
   // Not inside another box: the user answers one question at a time, and
@@ -86,10 +87,11 @@ bool OnMainCreate(HWND hwnd) {
     if (!g_startNotice.empty()) g_startNotice += "\n\n";
     g_startNotice += UnreadableCategoryMessage();
   }
-  // The icon comes after the memos: while a program has an icon in the
-  // notification area, each window it creates cost Wine's own desktop about
-  // 3 ms more (a third of a second for a category of 100).
-  AddTrayIcon(hwnd);
+  // The icon comes once the memos are painted (a timer is handled only when
+  // no window waits for its paint): adding it waits on the shell, which sets
+  // up its notification area for the first icon of a session, a tenth of a
+  // second on Wine's own desktop.
+  SetTimer(hwnd, kAddTrayIcon, USER_TIMER_MINIMUM, nullptr);
   if (!g_startNotice.empty()) PostMessageW(hwnd, kShowStartNotice, 0, 0);
   return true;
 }
@@ -126,6 +128,11 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
   switch (msg) {
     case WM_CREATE: return OnMainCreate(hwnd) ? 0 : -1;
     case WM_TIMER:
+      if (wParam == kAddTrayIcon) {
+        KillTimer(hwnd, kAddTrayIcon);
+        AddTrayIcon(hwnd);
+        return 0;
+      }
       if (wParam == kWriteFailed) {
         OnWriteFailed(hwnd);
         return 0;

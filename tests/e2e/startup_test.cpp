@@ -1,6 +1,9 @@
 // Start-up with prepared settings files: where the memos open, with which
-// frame and z-order, the defaults of missing keys, and bad memo counts.
+// frame and z-order, the defaults of missing keys, bad memo counts, and the
+// tray icon.
 #include "harness.h"
+
+#include <shellapi.h>
 
 namespace e2e {
 namespace {
@@ -216,6 +219,39 @@ INSTANTIATE_TEST_SUITE_P(Startup, BadMemoCount,
                                            BadCount{"abc", 2, 2}, BadCount{"  +2", 3, 2},
                                            BadCount{"3abc", 3, 3}),
                          BadCountName);
+
+NOTIFYICONDATAW TrayIconOf(HWND main) {
+  NOTIFYICONDATAW nid = {};
+  nid.cbSize = NOTIFYICONDATAW_V1_SIZE;
+  nid.hWnd = main;
+  nid.uID = kTrayIcon;
+  return nid;
+}
+
+// Whether the notification area holds the program's icon: an icon can be
+// changed (here in nothing) only while it is there.
+bool TrayIconShown(HWND main) {
+  NOTIFYICONDATAW nid = TrayIconOf(main);
+  return Shell_NotifyIconW(NIM_MODIFY, &nid) != FALSE;
+}
+
+TEST_F(Startup, TrayIconComesAfterTheMemosReturnsWithTheShellAndGoesAtExit) {
+  WriteCategory({MemoSetup{10, 10, 150, 80, std::string("a")}, MemoSetup{200, 10, 150, 80, std::string("b")},
+                 MemoSetup{400, 10, 150, 80, std::string("c")}});
+  ASSERT_TRUE(Start(3));
+  ASSERT_TRUE(WaitFor([&] { return TrayIconShown(main()); }, kDefaultTimeoutMs, "the tray icon"));
+
+  // A restarted shell announces itself; the icon is put back.
+  NOTIFYICONDATAW nid = TrayIconOf(main());
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &nid));
+  ASSERT_FALSE(TrayIconShown(main()));
+  Send(main(), RegisterWindowMessageW(L"TaskbarCreated"));
+  EXPECT_TRUE(WaitFor([&] { return TrayIconShown(main()); }, kDefaultTimeoutMs, "the icon put back"));
+
+  const HWND was = main();
+  ASSERT_TRUE(Exit());
+  EXPECT_FALSE(TrayIconShown(was)) << "the icon outlived the program";
+}
 
 TEST_F(Startup, RunsWithoutDataFolderAndCreatesItWhenSaving) {
   RemoveDataFolder();
