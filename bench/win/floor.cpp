@@ -3,7 +3,8 @@
 // font. Nothing is read from any file. Benchmarks compare the real program
 // with this one, started and repainted the same way. A category switch here
 // is either category command sent to any of the windows: all 100 are
-// destroyed and 100 new ones created.
+// destroyed and 100 new ones created. The delete command asks for a
+// confirmation, as the program does, and destroys the window it was sent to.
 //
 //   floor.exe [text bytes]
 #include <windows.h>
@@ -12,11 +13,11 @@
 
 namespace {
 
-constexpr WPARAM kFirstCategory = 40020, kSecondCategory = 40021;
+constexpr WPARAM kFirstCategory = 40020, kSecondCategory = 40021, kDelete = 506;
 HFONT g_font;
 std::wstring g_text;
 HWND g_windows[100];
-bool g_switching = false;
+bool g_keepRunning = false;
 
 bool CreateAll() {
   HINSTANCE inst = GetModuleHandleW(nullptr);
@@ -50,14 +51,20 @@ LRESULT CALLBACK FloorProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_COMMAND:
       if (wp == kFirstCategory || wp == kSecondCategory) {
-        g_switching = true;
+        g_keepRunning = true;
         for (HWND w : g_windows) DestroyWindow(w);
-        g_switching = false;
+        g_keepRunning = false;
         if (!CreateAll()) PostQuitMessage(1);
+      } else if (wp == kDelete && MessageBoxW(h, L"Delete this window?", L"Floor", MB_OKCANCEL) == IDOK) {
+        for (HWND& w : g_windows)
+          if (w == h) w = nullptr;
+        g_keepRunning = true;
+        DestroyWindow(h);
+        g_keepRunning = false;
       }
       return 0;
     case WM_DESTROY:
-      if (!g_switching) PostQuitMessage(0);
+      if (!g_keepRunning) PostQuitMessage(0);
       return 0;
   }
   return DefWindowProcW(h, msg, wp, lp);

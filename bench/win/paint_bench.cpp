@@ -4,8 +4,10 @@
 // memo windows are shown and painted; one full repaint (every memo
 // invalidated at once, polled until none has an update region left); a
 // switch between two categories of 100 memos (until all new windows are
-// painted); private memory once all are painted. Prints each round, then the
-// medians and the median of the ratios. With idle on, both are then started
+// painted); private memory once all are painted; with switches, also the
+// delete of memo 0 (from the OK of its confirmation) and the end of the
+// session (the program saves its table), until the process has ended.
+// Prints each round, then the medians and the median of the ratios. With idle on, both are then started
 // side by side and their wake-ups counted between two minute boundaries.
 //
 //   paint_bench.exe <dereziz.exe> <floor.exe> <work dir> [rounds] [text bytes] [repaints] [switches] [idle]
@@ -148,6 +150,8 @@ struct Timing {
   double repaint = 0;  // median of the full repaints
   long privateKb = -1;  // private dirty memory once all are painted
   double switched = 0;  // median of the category switches until all new memos are painted
+  double deleted = 0;   // from the OK of the confirmation until memo 0 is gone and the handler is over
+  double ended = 0;     // from the end of the session until the process has ended; -1 when killed
 };
 
 HWND WindowOf(DWORD pid, const wchar_t* cls) {
@@ -163,20 +167,74 @@ HWND WindowOf(DWORD pid, const wchar_t* cls) {
 // that it takes its tray icon away: a killed program's icon stays in the
 // notification area, and each one left there slows the windows every later
 // program creates. The floor closes on WM_CLOSE. Killed only if it does not
-// end within 10 s.
-void EndProgram(PROCESS_INFORMATION& pi) {
+// end within 10 s. Returns the ms until it ended, -1 when it was killed.
+double EndProgram(PROCESS_INFORMATION& pi) {
+  LARGE_INTEGER freq, t0, t1;
+  QueryPerformanceFrequency(&freq);
+  QueryPerformanceCounter(&t0);
   if (HWND main = WindowOf(pi.dwProcessId, L"MEMOWnd")) {
     PostMessageW(main, WM_ENDSESSION, TRUE, 0);
   } else if (HWND any = WindowOf(pi.dwProcessId, L"Child")) {
     PostMessageW(any, WM_CLOSE, 0, 0);
   }
-  if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) {
+  double ms = -1;
+  if (WaitForSingleObject(pi.hProcess, 10000) == WAIT_OBJECT_0) {
+    QueryPerformanceCounter(&t1);
+    ms = Ms(t0, t1, freq);
+  } else {
     fprintf(stderr, "process %lu did not end within 10 s, ended by force\n", pi.dwProcessId);
     TerminateProcess(pi.hProcess, 0);
     WaitForSingleObject(pi.hProcess, 10000);
   }
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
+  return ms;
+}
+
+// Deletes memo 0 (the window at 10,10) with the delete command and the OK
+// of its confirmation. The time in ms from the OK until the window and the
+// box are gone and the process answers again (the handler, with its
+// renumbering and file write, is over); negative on a timeout.
+double TimeDelete(Found* f) {
+  constexpr WPARAM kDeleteMemo = 506;
+  HWND first = nullptr;
+  for (HWND h : f->memos) {
+    RECT r;
+    if (GetWindowRect(h, &r) && r.left == 10 && r.top == 10) first = h;
+  }
+  if (!first) return -1;
+  PostMessageW(first, WM_COMMAND, kDeleteMemo, 0);
+  LARGE_INTEGER freq, t0, t1;
+  QueryPerformanceFrequency(&freq);
+  QueryPerformanceCounter(&t0);
+  HWND box = nullptr;
+  for (;;) {
+    box = WindowOf(f->pid, L"#32770");
+    if (box && IsWindowVisible(box)) break;
+    QueryPerformanceCounter(&t1);
+    if (Ms(t0, t1, freq) > 10000) {
+      fprintf(stderr, "delete: no confirmation after 10 s\n");
+      return -1;
+    }
+    Sleep(1);
+  }
+  QueryPerformanceCounter(&t0);
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  for (;;) {
+    bool done = !IsWindow(first) && !IsWindow(box);
+    if (done) {
+      f->memos.clear();
+      EnumWindows(Collect, reinterpret_cast<LPARAM>(f));
+      done = f->memos.size() == 99 && AllPainted(f->memos);
+    }
+    QueryPerformanceCounter(&t1);
+    if (done) return Ms(t0, t1, freq);
+    if (Ms(t0, t1, freq) > 30000) {
+      fprintf(stderr, "delete: memo 0 still there after 30 s\n");
+      return -1;
+    }
+    Sleep(1);
+  }
 }
 
 // Sends the category command to target and waits until 100 memo windows
@@ -271,7 +329,13 @@ bool Measure(const std::wstring& exe, const std::wstring& args, const std::wstri
     times.push_back(ms);
   }
   out->switched = Median(times);
-  EndProgram(pi);
+  // Deleting and ending wait for a window manager's answer for every framed
+  // window taken down: timed only where the switches are, on Wine's desktop.
+  if (ok && switches > 0) {
+    out->deleted = TimeDelete(&f);
+    ok = out->deleted >= 0;
+  }
+  out->ended = EndProgram(pi);
   // Wine's desktop process is still taking the windows down; the next
   // program would pay for it.
   Sleep(1500);
@@ -353,7 +417,8 @@ int wmain(int argc, wchar_t** argv) {
   // The real program and the floor take turns, so a load that comes and
   // goes on the machine weighs on both alike.
   std::vector<double> realStart, floorStart, realPaint, floorPaint, ratioStart, ratioPaint, realKb, floorKb,
-      aboveKb, realSwitch, floorSwitch, ratioSwitch;
+      aboveKb, realSwitch, floorSwitch, ratioSwitch, realDelete, floorDelete, ratioDelete, realEnd, floorEnd,
+      ratioEnd;
   for (int r = 0; r < rounds; ++r) {
     if (!writeFiles()) {
       fprintf(stderr, "cannot write the settings files\n");
@@ -377,11 +442,19 @@ int wmain(int argc, wchar_t** argv) {
       realSwitch.push_back(real.switched);
       floorSwitch.push_back(floor.switched);
       ratioSwitch.push_back(real.switched / floor.switched);
+      realDelete.push_back(real.deleted);
+      floorDelete.push_back(floor.deleted);
+      ratioDelete.push_back(real.deleted / floor.deleted);
+      if (real.ended >= 0 && floor.ended >= 0) {
+        realEnd.push_back(real.ended);
+        floorEnd.push_back(floor.ended);
+        ratioEnd.push_back(real.ended / floor.ended);
+      }
     }
     printf("  round %d: start-up %.0f / %.0f ms, repaint %.1f / %.1f ms, switch %.0f / %.0f ms, "
-           "private memory %ld / %ld KB\n",
+           "delete %.1f / %.1f ms, end %.0f / %.0f ms, private memory %ld / %ld KB\n",
            r + 1, real.startup, floor.startup, real.repaint, floor.repaint, real.switched, floor.switched,
-           real.privateKb, floor.privateKb);
+           real.deleted, floor.deleted, real.ended, floor.ended, real.privateKb, floor.privateKb);
   }
   printf("texts of %zu bytes, %d rounds, medians (program / floor = ratio):\n", text.size(), rounds);
   // The best rounds too: on a busy machine a round is slowed by whoever
@@ -392,10 +465,19 @@ int wmain(int argc, wchar_t** argv) {
   printf("one full repaint of 100 memos:  %.1f / %.1f ms = %.2fx (best %.1f / %.1f ms = %.2fx)\n",
          Median(realPaint), Median(floorPaint), Median(ratioPaint), Best(realPaint), Best(floorPaint),
          Best(realPaint) / Best(floorPaint));
-  if (switches > 0)
+  if (switches > 0) {
     printf("category switch, 100 memos each: %.0f / %.0f ms = %.2fx (best %.0f / %.0f ms = %.2fx)\n",
            Median(realSwitch), Median(floorSwitch), Median(ratioSwitch), Best(realSwitch), Best(floorSwitch),
            Best(realSwitch) / Best(floorSwitch));
+    printf("delete memo 0 of 100, from the OK: %.1f / %.1f ms = %.2fx (best %.1f / %.1f ms = %.2fx)\n",
+           Median(realDelete), Median(floorDelete), Median(ratioDelete), Best(realDelete), Best(floorDelete),
+           Best(realDelete) / Best(floorDelete));
+    if (!realEnd.empty())
+      printf("end of session (the program saves its table), %zu rounds: %.0f / %.0f ms = %.2fx (best %.0f / %.0f "
+             "ms = %.2fx)\n",
+             realEnd.size(), Median(realEnd), Median(floorEnd), Median(ratioEnd), Best(realEnd), Best(floorEnd),
+             Best(realEnd) / Best(floorEnd));
+  }
   printf("private memory, all 100 painted: %.0f / %.0f KB = %.0f KB above the floor\n", Median(realKb),
          Median(floorKb), Median(aboveKb));
   if (idle && (!writeFiles() || !MeasureIdle(exe, floorExe, floorArgs, dir))) return 1;
