@@ -235,7 +235,7 @@ bool TrayIconShown(HWND main) {
   return Shell_NotifyIconW(NIM_MODIFY, &nid) != FALSE;
 }
 
-TEST_F(Startup, TrayIconComesAfterTheMemosReturnsWithTheShellAndGoesAtExit) {
+TEST_F(Startup, TrayIconIsThereReturnsWithTheShellAndGoesAtExit) {
   WriteCategory({MemoSetup{10, 10, 150, 80, std::string("a")}, MemoSetup{200, 10, 150, 80, std::string("b")},
                  MemoSetup{400, 10, 150, 80, std::string("c")}});
   ASSERT_TRUE(Start(3));
