@@ -17,7 +17,6 @@
 #include "res/resource.h"
 #include "store/settings_access.h"
 #include "text/clipboard.h"
-#include "win/file_dialog.h"
 #include "win/message.h"
 #include "win/process.h"
 #include "win/text.h"
@@ -145,15 +144,23 @@ void OnBackSolid(HWND memo) {
 
 void OnBackPictureFile(HWND memo) {
   if (MemoNumberFromWindow(memo) < 0) return;
-  const std::optional<std::wstring> file = ChooseFileToOpen(
-      {TheProcess().main,
-       L"All Pintures(bmp,jpg,gif,tif,png,ico,emf)\0*.dib;*.emf;*.ico;*.bmp;*.jpg;*.jpeg;*.gif;*.tif;*.tiff;*.png\0"
-       L"All Files(*.*)\0*.*\0",
-       L"bmp", "画像ファイル読み込み", OFN_FILEMUSTEXIST | OFN_HIDEREADONLY});
-  if (!file) return;
+  wchar_t file[MAX_PATH] = L"";
+  OPENFILENAMEW ofn = {};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = TheProcess().main;
+  ofn.lpstrFilter =
+      L"All Pintures(bmp,jpg,gif,tif,png,ico,emf)\0*.dib;*.emf;*.ico;*.bmp;*.jpg;*.jpeg;*.gif;*.tif;*.tiff;*.png\0"
+      L"All Files(*.*)\0*.*\0";
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = MAX_PATH;
+  ofn.lpstrDefExt = L"bmp";
+  const std::wstring title = WidenUtf8("画像ファイル読み込み");
+  ofn.lpstrTitle = title.c_str();
+  ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+  if (!GetOpenFileNameW(&ofn)) return;
   const int n = MemoNumberFromWindow(memo);
   if (n < 0) return;
-  std::optional<std::string> stored = StorablePath(*file);
+  std::optional<std::string> stored = StorablePath(file);
   if (!stored) {
     Tell(kBadPicturePath);
     return;
@@ -195,25 +202,32 @@ void OnSaveBackPicture(HWND memo) {
     Tell(kNoSourcePicture);
     return;
   }
-  DWORD chosen = 1;
-  const std::optional<std::wstring> file = ChooseFileToSave(
-      {memo,
-       L"BitmapFile(*.bmp,*.dib)\0*.bmp;*.dib\0JPG File(*.jpg,*.jpeg)\0*.jpg;*.jpeg\0GIF File(*.gif)\0*.gif\0"
-       L"TIFF File(*.tif,*.tiff)\0*.tif;*.tiff\0PNG File(*.png)\0*.png\0",
-       L"bmp", "画像ファイルの保存", OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST},
-      &chosen);
-  if (!file) return;
+  wchar_t file[MAX_PATH] = L"";
+  OPENFILENAMEW ofn = {};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = memo;
+  ofn.lpstrFilter =
+      L"BitmapFile(*.bmp,*.dib)\0*.bmp;*.dib\0JPG File(*.jpg,*.jpeg)\0*.jpg;*.jpeg\0GIF File(*.gif)\0*.gif\0"
+      L"TIFF File(*.tif,*.tiff)\0*.tif;*.tiff\0PNG File(*.png)\0*.png\0";
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = MAX_PATH;
+  ofn.lpstrDefExt = L"bmp";
+  const std::wstring title = WidenUtf8("画像ファイルの保存");
+  ofn.lpstrTitle = title.c_str();
+  ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+  if (!GetSaveFileNameW(&ofn)) return;
 
   static const wchar_t* const kMimeTypes[] = {L"image/bmp", L"image/jpeg", L"image/gif", L"image/tiff",
                                               L"image/png"};
-  const DWORD index = chosen >= 1 && chosen <= 5 ? chosen : 1;
+  const DWORD index = ofn.nFilterIndex >= 1 && ofn.nFilterIndex <= 5 ? ofn.nFilterIndex : 1;
   // Read into memory first: the picture may be saved over its own file.
   GdipBitmap picture = ReadPicture(source);
   if (!picture) {
     Tell(kNoSourcePicture);
     return;
   }
-  if (!SavePicture(picture.get(), *file, kMimeTypes[index - 1])) Tell(kPictureNotSaved);
+  if (!SavePicture(picture.get(), file, kMimeTypes[index - 1])) Tell(kPictureNotSaved);
 }
 
 void OnCopyMemoBitmap(HWND memo) {

@@ -1,5 +1,7 @@
 #include "text/textio.h"
 
+#include <commdlg.h>
+
 #include <optional>
 #include <string>
 
@@ -11,7 +13,6 @@
 #include "memo/memo_window.h"
 #include "store/settings_access.h"
 #include "text/clipboard.h"
-#include "win/file_dialog.h"
 #include "win/message.h"
 #include "win/process.h"
 #include "win/text.h"
@@ -98,12 +99,20 @@ void DropTextFile(const std::wstring& path) {
 
 void OnInsertFile(HWND memo, bool atStart) {
   if (MemoNumberFromWindow(memo) < 0) return;
-  const std::optional<std::wstring> file =
-      ChooseFileToOpen({memo, L"TextFile(*.txt)\0*.txt\0All Files(*.*)\0*.*\0", L"txt", "テキストファイルの選択",
-                        OFN_FILEMUSTEXIST | OFN_HIDEREADONLY});
-  if (!file) return;
+  wchar_t file[MAX_PATH] = L"";
+  OPENFILENAMEW ofn = {};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = memo;
+  ofn.lpstrFilter = L"TextFile(*.txt)\0*.txt\0All Files(*.*)\0*.*\0";
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = MAX_PATH;
+  ofn.lpstrDefExt = L"txt";
+  const std::wstring title = WidenUtf8("テキストファイルの選択");
+  ofn.lpstrTitle = title.c_str();
+  ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+  if (!GetOpenFileNameW(&ofn)) return;
 
-  std::optional<std::string> text = ReadTextFile(*file);
+  std::optional<std::string> text = ReadTextFile(file);
   if (!text) {
     Tell(kCannotRead);
     return;
@@ -116,15 +125,23 @@ void OnInsertFile(HWND memo, bool atStart) {
 
 void OnSaveMemoText(HWND memo) {
   if (MemoNumberFromWindow(memo) < 0) return;
-  const std::optional<std::wstring> file =
-      ChooseFileToSave({TheProcess().main, L"Text File(*.txt)\0*.txt\0All Files(*.*)\0*.*\0", L"txt", "文章の保存",
-                        OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST});
-  if (!file) return;
+  wchar_t file[MAX_PATH] = L"";
+  OPENFILENAMEW ofn = {};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = TheProcess().main;
+  ofn.lpstrFilter = L"Text File(*.txt)\0*.txt\0All Files(*.*)\0*.*\0";
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = MAX_PATH;
+  ofn.lpstrDefExt = L"txt";
+  const std::wstring title = WidenUtf8("文章の保存");
+  ofn.lpstrTitle = title.c_str();
+  ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+  if (!GetSaveFileNameW(&ofn)) return;
 
   int n = MemoNumberFromWindow(memo);
   if (n < 0) return;
   const std::string text = BuildDisplayText(StoredText(n), ClockNow());
-  HANDLE f = CreateFileW(file->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE f = CreateFileW(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   bool ok = f != INVALID_HANDLE_VALUE;
   if (ok) {
     DWORD written = 0;
