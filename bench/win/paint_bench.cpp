@@ -383,6 +383,31 @@ bool MeasureIdle(const std::wstring& exe, const std::wstring& floorExe, const st
 
 }  // namespace
 
+// One timed figure over the rounds: the program's and the floor's times and
+// their ratio per round.
+struct Figure {
+  Figure(const char* label, const char* ms) : label(label), ms(ms) {}
+
+  const char* label;
+  const char* ms;  // printf format of one time
+  std::vector<double> real, floor, ratio;
+
+  void Add(double realMs, double floorMs) {
+    real.push_back(realMs);
+    floor.push_back(floorMs);
+    ratio.push_back(realMs / floorMs);
+  }
+  // Medians, and the best rounds too: on a busy machine a round is slowed by
+  // whoever else gets the processor, never sped up.
+  void Print() const {
+    if (real.empty()) return;
+    const std::string format = std::string("%s (%zu rounds): ") + ms + " / " + ms + " ms = %.2fx (best " + ms +
+                               " / " + ms + " ms = %.2fx)\n";
+    printf(format.c_str(), label, real.size(), Median(real), Median(floor), Median(ratio), Best(real), Best(floor),
+           Best(real) / Best(floor));
+  }
+};
+
 int wmain(int argc, wchar_t** argv) {
   if (argc < 4) {
     fprintf(stderr,
@@ -418,9 +443,10 @@ int wmain(int argc, wchar_t** argv) {
 
   // The real program and the floor take turns, so a load that comes and
   // goes on the machine weighs on both alike.
-  std::vector<double> realStart, floorStart, realPaint, floorPaint, ratioStart, ratioPaint, realKb, floorKb,
-      aboveKb, realSwitch, floorSwitch, ratioSwitch, realDelete, floorDelete, ratioDelete, realEnd, floorEnd,
-      ratioEnd;
+  Figure startup("start-up until all 100 painted", "%.0f"), repaint("one full repaint of 100 memos", "%.1f"),
+      switched("category switch, 100 memos each", "%.0f"), deleted("delete memo 0 of 100, from the OK", "%.1f"),
+      ended("end of session (the program saves its table)", "%.0f");
+  std::vector<double> realKb, floorKb, aboveKb;
   for (int r = 0; r < rounds; ++r) {
     if (!writeFiles()) {
       fprintf(stderr, "cannot write the settings files\n");
@@ -431,27 +457,15 @@ int wmain(int argc, wchar_t** argv) {
     if (realFirst && !Measure(exe, L"", dir, repaints, switches, &real)) return 1;
     if (!Measure(floorExe, floorArgs, dir, repaints, switches, &floor)) return 1;
     if (!realFirst && !Measure(exe, L"", dir, repaints, switches, &real)) return 1;
-    realStart.push_back(real.startup);
-    floorStart.push_back(floor.startup);
-    realPaint.push_back(real.repaint);
-    floorPaint.push_back(floor.repaint);
-    ratioStart.push_back(real.startup / floor.startup);
-    ratioPaint.push_back(real.repaint / floor.repaint);
+    startup.Add(real.startup, floor.startup);
+    repaint.Add(real.repaint, floor.repaint);
     realKb.push_back(static_cast<double>(real.privateKb));
     floorKb.push_back(static_cast<double>(floor.privateKb));
     aboveKb.push_back(static_cast<double>(real.privateKb - floor.privateKb));
     if (switches > 0) {
-      realSwitch.push_back(real.switched);
-      floorSwitch.push_back(floor.switched);
-      ratioSwitch.push_back(real.switched / floor.switched);
-      realDelete.push_back(real.deleted);
-      floorDelete.push_back(floor.deleted);
-      ratioDelete.push_back(real.deleted / floor.deleted);
-      if (real.ended >= 0 && floor.ended >= 0) {
-        realEnd.push_back(real.ended);
-        floorEnd.push_back(floor.ended);
-        ratioEnd.push_back(real.ended / floor.ended);
-      }
+      switched.Add(real.switched, floor.switched);
+      deleted.Add(real.deleted, floor.deleted);
+      if (real.ended >= 0 && floor.ended >= 0) ended.Add(real.ended, floor.ended);
     }
     printf("  round %d: start-up %.0f / %.0f ms, repaint %.1f / %.1f ms, switch %.0f / %.0f ms, "
            "delete %.1f / %.1f ms, end %.0f / %.0f ms, private memory %ld / %ld KB\n",
@@ -459,26 +473,12 @@ int wmain(int argc, wchar_t** argv) {
            real.deleted, floor.deleted, real.ended, floor.ended, real.privateKb, floor.privateKb);
   }
   printf("texts of %zu bytes, %d rounds, medians (program / floor = ratio):\n", text.size(), rounds);
-  // The best rounds too: on a busy machine a round is slowed by whoever
-  // else gets the processor, never sped up.
-  printf("start-up until all 100 painted: %.0f / %.0f ms = %.2fx (best %.0f / %.0f ms = %.2fx)\n",
-         Median(realStart), Median(floorStart), Median(ratioStart), Best(realStart), Best(floorStart),
-         Best(realStart) / Best(floorStart));
-  printf("one full repaint of 100 memos:  %.1f / %.1f ms = %.2fx (best %.1f / %.1f ms = %.2fx)\n",
-         Median(realPaint), Median(floorPaint), Median(ratioPaint), Best(realPaint), Best(floorPaint),
-         Best(realPaint) / Best(floorPaint));
+  startup.Print();
+  repaint.Print();
   if (switches > 0) {
-    printf("category switch, 100 memos each: %.0f / %.0f ms = %.2fx (best %.0f / %.0f ms = %.2fx)\n",
-           Median(realSwitch), Median(floorSwitch), Median(ratioSwitch), Best(realSwitch), Best(floorSwitch),
-           Best(realSwitch) / Best(floorSwitch));
-    printf("delete memo 0 of 100, from the OK: %.1f / %.1f ms = %.2fx (best %.1f / %.1f ms = %.2fx)\n",
-           Median(realDelete), Median(floorDelete), Median(ratioDelete), Best(realDelete), Best(floorDelete),
-           Best(realDelete) / Best(floorDelete));
-    if (!realEnd.empty())
-      printf("end of session (the program saves its table), %zu rounds: %.0f / %.0f ms = %.2fx (best %.0f / %.0f "
-             "ms = %.2fx)\n",
-             realEnd.size(), Median(realEnd), Median(floorEnd), Median(ratioEnd), Best(realEnd), Best(floorEnd),
-             Best(realEnd) / Best(floorEnd));
+    switched.Print();
+    deleted.Print();
+    ended.Print();
   }
   printf("private memory, 100 memos painted and repainted: %.0f / %.0f KB = %.0f KB above the floor\n", Median(realKb),
          Median(floorKb), Median(aboveKb));

@@ -185,7 +185,7 @@ bool RegisterMainClass(HINSTANCE inst) {
 
 HWND CreateMainWindow(HINSTANCE inst) {
   // Topmost from its creation, so it is so before anything else of the
-  // start-up can be seen (the memos and the tray icon come inside it).
+  // start-up can be seen (the memos come inside it).
   return CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kMainClass, L"Dereziz", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                          CW_USEDEFAULT, CW_USEDEFAULT, 200, 200, nullptr, nullptr, inst, nullptr);
 }
