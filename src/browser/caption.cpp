@@ -64,13 +64,27 @@ void ReleaseCaptionResources() {
 void PaintCaptionStrip(HDC dc, const RECT& client) {
   const int width = client.right - client.left;
   if (width <= 0) return;  // a zero-wide gradient has no direction
-  FillGradient(dc, width);
-  if (g_caption.icon) DrawIconEx(dc, 0, 0, g_caption.icon, kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
-  HGDIOBJ oldFont = g_caption.font ? SelectObject(dc, g_caption.font) : nullptr;
-  const COLORREF oldColor = SetTextColor(dc, RGB(255, 255, 255));
-  TextOutW(dc, kIconSize + 1, 1, kCaptionText, static_cast<int>(wcslen(kCaptionText)));
-  SetTextColor(dc, oldColor);
-  if (oldFont) SelectObject(dc, oldFont);
+  // Drawn off screen and copied in one go: painted straight to the window,
+  // the gradient would show for a moment without its icon and text.
+  HDC mem = CreateCompatibleDC(dc);
+  HBITMAP bits = mem ? CreateCompatibleBitmap(dc, width, kCaptionStripHeight) : nullptr;
+  HDC target = bits ? mem : dc;
+  HGDIOBJ oldBits = bits ? SelectObject(mem, bits) : nullptr;
+  FillGradient(target, width);
+  if (g_caption.icon) DrawIconEx(target, 0, 0, g_caption.icon, kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
+  HGDIOBJ oldFont = g_caption.font ? SelectObject(target, g_caption.font) : nullptr;
+  const int oldMode = SetBkMode(target, TRANSPARENT);
+  const COLORREF oldColor = SetTextColor(target, RGB(255, 255, 255));
+  TextOutW(target, kIconSize + 1, 1, kCaptionText, static_cast<int>(wcslen(kCaptionText)));
+  SetTextColor(target, oldColor);
+  SetBkMode(target, oldMode);
+  if (oldFont) SelectObject(target, oldFont);
+  if (bits) {
+    BitBlt(dc, 0, 0, width, kCaptionStripHeight, mem, 0, 0, SRCCOPY);
+    SelectObject(mem, oldBits);
+    DeleteObject(bits);
+  }
+  if (mem) DeleteDC(mem);
 }
 
 }  // namespace dz
