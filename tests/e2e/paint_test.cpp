@@ -229,12 +229,19 @@ TEST_F(Painting, TextOutsideTheWindowIsCut) {
   ASSERT_TRUE(Start(1));
   HWND w = MemoAt(500, 500);
   ASSERT_NE(w, nullptr);
+  // The text really reaches the right and bottom edges (waited for whole:
+  // the lines are drawn one after another) ...
   Image client;
-  ASSERT_TRUE(Wait([&] { return (client = CaptureClient(w)).Count(kBlack, kInk) > 100; }, "the memo's text"));
-  // The text really reaches the right and bottom edges ...
-  RECT ink = client.BoundingBox(kBlack, kInk);
-  EXPECT_GE(ink.right, client.width() - 2) << RectStr(ink);
-  EXPECT_GE(ink.bottom, client.height() - 2) << RectStr(ink);
+  RECT ink{};
+  EXPECT_TRUE(Wait(
+      [&] {
+        client = CaptureClient(w);
+        ink = client.BoundingBox(kBlack, kInk);
+        return client.Count(kBlack, kInk) > 100 && ink.right >= client.width() - 2 &&
+               ink.bottom >= client.height() - 2;
+      },
+      "the memo's text to reach its right and bottom edges"))
+      << RectStr(ink);
   // ... and nothing is drawn beyond the window.
   Image after = CaptureScreen(around);
   const RECT win = WindowRect(w);
