@@ -168,14 +168,8 @@ TEST_F(BackgroundSolid, WhatCannotBeStoredIsToldAndNotShown) {
   EXPECT_TRUE(ConfirmMessage(notStored));
   // The file that cannot be written is named once in the run, after the
   // command's own message.
-  Dialog named;
-  ASSERT_TRUE(Wait(
-      [&] {
-        for (const Dialog& d : Dialogs())
-          if (d.text.find(L"次のファイルに保存できませんでした") != std::wstring::npos) named = d;
-        return static_cast<bool>(named);
-      },
-      "the notice naming the file"));
+  Dialog named = WaitForMessageWith(L"次のファイルに保存できませんでした");
+  ASSERT_TRUE(named);
   EXPECT_NE(named.text.find(L"data1.dat"), std::wstring::npos);
   ASSERT_TRUE(Press(named, IDOK));
   EXPECT_TRUE(WaitFilled(solid, kRed, "the memo still red"));

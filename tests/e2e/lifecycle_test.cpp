@@ -458,13 +458,21 @@ TEST_F(Lifecycle, DraggingAMemoMovesIt) {
   const RECT start = WindowRect(m);
   ASSERT_NE(start.left, 200) << "the memo does not follow the pointer";
   const int dx = x - start.left, dy = 250 - start.top;
+  const int wantX = x + 150 - dx, wantY = 330 - dy;
+  auto there = [&] { return WindowRect(m).left == wantX && WindowRect(m).top == wantY; };
   for (int step = 1; step <= 10; ++step) Mouse(0, x + step * 15, 250 + step * 8);
+  // Released once the memo is under the pointer, as a user does: the move
+  // loop ends at the release without taking its point, and a loaded machine
+  // may still hold the last move then. A move it dropped is made again.
+  for (int tries = 0; tries < 5 && !Within(there, 2000); ++tries) {
+    Mouse(0, x + 149, 329);
+    Mouse(0, x + 150, 330);
+  }
+  ASSERT_TRUE(there()) << "the memo did not follow the drag to (" << wantX << "," << wantY << "); it is at "
+                       << RectStr(WindowRect(m));
   Mouse(MOUSEEVENTF_LEFTUP, x + 150, 330);
   ASSERT_TRUE(WaitForMoveSize(m, false));
-  const int wantX = x + 150 - dx, wantY = 330 - dy;
-  ASSERT_TRUE(Wait([&] { return WindowRect(m).left == wantX && WindowRect(m).top == wantY; },
-                   "the memo to follow the drag to (" + std::to_string(wantX) + "," + std::to_string(wantY) + ")"))
-      << "the memo is at " << RectStr(WindowRect(m));
+  EXPECT_TRUE(there()) << "the memo is at " << RectStr(WindowRect(m));
   ASSERT_TRUE(Exit());
   dz::IniDocument cat = Category();
   EXPECT_EQ(Get(cat, "ChildWindow", "0x"), std::to_string(wantX));

@@ -24,22 +24,6 @@ class NeverLose : public TextTest {
     bool held() const { return h != INVALID_HANDLE_VALUE; }
   };
 
-  // The one message box of the program whose text contains part; null when
-  // none comes.
-  Dialog WaitForMessageWith(const std::wstring& part) {
-    Dialog found;
-    Wait(
-        [&] {
-          for (const Dialog& d : Dialogs())
-            if (d.text.find(part) != std::wstring::npos) {
-              found = d;
-              return true;
-            }
-          return false;
-        },
-        "a message saying \"" + Narrow(part) + "\"");
-    return found;
-  }
   int MessagesWith(const std::wstring& part) {
     int n = 0;
     for (const Dialog& d : Dialogs()) n += d.text.find(part) != std::wstring::npos;

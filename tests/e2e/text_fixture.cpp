@@ -55,6 +55,21 @@ bool TextTest::ConfirmMessage(const char* utf8Text) {
   return Press(d, IDOK);
 }
 
+Dialog TextTest::WaitForMessageWith(const std::wstring& part) {
+  Dialog found;
+  Wait(
+      [&] {
+        for (const Dialog& d : Dialogs())
+          if (d.text.find(part) != std::wstring::npos) {
+            found = d;
+            return true;
+          }
+        return false;
+      },
+      "a message saying \"" + Narrow(part) + "\"");
+  return found;
+}
+
 HWND TextTest::EditorOf(HWND memo) {
   for (HWND c = GetWindow(memo, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
     if (_wcsnicmp(ClassOf(c).c_str(), L"RichEdit", 8) == 0) return c;

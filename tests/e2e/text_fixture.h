@@ -47,6 +47,9 @@ class TextTest : public DerezizTest {
   // Waits for a message box with this text owned by the main window and
   // presses its OK button.
   bool ConfirmMessage(const char* utf8Text);
+  // The message box of the program whose text contains part; null when none
+  // comes.
+  Dialog WaitForMessageWith(const std::wstring& part);
 
   // The editor laid over a memo, or null; waits for it to appear.
   static HWND EditorOf(HWND memo);
