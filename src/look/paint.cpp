@@ -42,7 +42,6 @@ void PaintBrowserMode(HWND memo) {
   GetClientRect(memo, &rc);
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(memo, &ps);
-  SetBkMode(dc, TRANSPARENT);
   PaintCaptionStrip(dc, rc);
   EndPaint(memo, &ps);
 }

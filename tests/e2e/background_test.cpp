@@ -168,10 +168,7 @@ TEST_F(BackgroundSolid, WhatCannotBeStoredIsToldAndNotShown) {
   EXPECT_TRUE(ConfirmMessage(notStored));
   // The file that cannot be written is named once in the run, after the
   // command's own message.
-  Dialog named = WaitForMessageWith(L"次のファイルに保存できませんでした");
-  ASSERT_TRUE(named);
-  EXPECT_NE(named.text.find(L"data1.dat"), std::wstring::npos);
-  ASSERT_TRUE(Press(named, IDOK));
+  ASSERT_TRUE(AnswerNotSavedNotice(L"data1.dat"));
   EXPECT_TRUE(WaitFilled(solid, kRed, "the memo still red"));
   // A picture found gone cannot become the solid colour either: it shows
   // white, and both messages come once, after the paint.

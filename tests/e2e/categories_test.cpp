@@ -360,10 +360,7 @@ TEST_F(Categories, AFailedSaveKeepsTheCurrentCategory) {
   PostCommand(m0, catcmd::kFirst + 1);
   ASSERT_TRUE(ConfirmMessage("カゴテリ「data1」を保存できなかったため、カゴテリを切り替えませんでした。"));
   // The file that refused the save is named once in the run, after that.
-  Dialog named = WaitForMessageWith(L"次のファイルに保存できませんでした");
-  ASSERT_TRUE(named);
-  EXPECT_NE(named.text.find(L"data1.dat"), std::wstring::npos);
-  ASSERT_TRUE(Press(named, IDOK));
+  ASSERT_TRUE(AnswerNotSavedNotice(L"data1.dat"));
   EXPECT_TRUE(IsWindow(m0));
   EXPECT_EQ(MemoAt(600, 400), nullptr);
   EXPECT_EQ(App("NowCagoteri"), "data1");

@@ -597,14 +597,13 @@ bool DerezizTest::Start(int memos) {
   // idle therefore means start-up is over. Starting with 100 memos takes
   // about 5 s here and over 15 s while other work shares the two cores: the
   // limits are for a program that never gets there.
-  constexpr DWORD kStartLimitMs = 60000;
   if (!Wait([&] { return !TopLevelWindows(pid(), L"MEMOWnd").empty(); },
-            "the main window (class MEMOWnd)", kStartLimitMs))
+            "the main window (class MEMOWnd)", kProcessStartMs))
     return false;
   main_ = TopLevelWindows(pid(), L"MEMOWnd")[0];
   // A hundred memos on a busy machine take far longer than one: the bound
   // grows with them, so that only a real hang fails here.
-  DWORD idle = WaitForInputIdle(pi_.hProcess, kStartLimitMs + 300 * static_cast<DWORD>(memos > 0 ? memos : 0));
+  DWORD idle = WaitForInputIdle(pi_.hProcess, kProcessStartMs + 300 * static_cast<DWORD>(memos > 0 ? memos : 0));
   if (idle != 0) {
     ADD_FAILURE() << "dereziz.exe did not become idle after start (" << idle << "); " << Health();
     return false;

@@ -138,6 +138,8 @@ std::wstring DriverDirectory();
 
 // ---- waiting ----------------------------------------------------------------
 constexpr DWORD kDefaultTimeoutMs = 10000;
+// For a process to start: on a busy machine many times the usual wait.
+constexpr DWORD kProcessStartMs = 60000;
 
 // Polls cond until it is true or timeoutMs passed. On timeout records a
 // failure naming `what` and returns false. `alive`, when given, is checked

@@ -135,9 +135,6 @@ std::string MenuTest::RecordedCommandLine(const std::string& name) {
 }
 
 bool MenuTest::WaitForRecord(const std::string& name, std::string* commandLine) {
-  // A new process: on a busy machine its start takes many times the usual
-  // wait, as the program's own does.
-  constexpr DWORD kProcessStartMs = 60000;
   return Wait([&] { return !(*commandLine = RecordedCommandLine(name)).empty(); },
               name + " to be started by the shell", kProcessStartMs);
 }

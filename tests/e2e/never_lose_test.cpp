@@ -104,10 +104,7 @@ TEST_F(NeverLose, ATextThatCannotBeWrittenStaysInItsEditorUntilItCan) {
   ASSERT_TRUE(d);
   ASSERT_TRUE(Press(d, IDOK));
   // The file that could not be written is named once, after that message.
-  Dialog named = WaitForMessageWith(L"次のファイルに保存できませんでした");
-  ASSERT_TRUE(named);
-  EXPECT_NE(named.text.find(L"data1.dat"), std::wstring::npos);
-  ASSERT_TRUE(Press(named, IDOK));
+  ASSERT_TRUE(AnswerNotSavedNotice(L"data1.dat"));
   EXPECT_TRUE(IsWindow(editor)) << "the editor stays open";
   EXPECT_EQ(EditorText(editor), L"typed");
 
@@ -142,13 +139,10 @@ TEST_F(NeverLose, AReadOnlySettingsFileIsReportedOnceNamingIt) {
     ASSERT_TRUE(d);
     ASSERT_TRUE(Press(d, IDOK));
     if (i == 0) {
-      Dialog named = WaitForMessageWith(L"次のファイルに保存できませんでした");
-      ASSERT_TRUE(named);
-      EXPECT_NE(named.text.find(L"data1.dat"), std::wstring::npos);
-      ASSERT_TRUE(Press(named, IDOK));
+      ASSERT_TRUE(AnswerNotSavedNotice(L"data1.dat"));
     }
   }
-  EXPECT_FALSE(Within([&] { return MessagesWith(L"次のファイルに保存できませんでした") > 0; }, 1000))
+  EXPECT_FALSE(Within([&] { return MessagesWith(textmsg::kNotSaved) > 0; }, 1000))
       << "the file is named once a run";
   EXPECT_EQ(Stored(0), "text");
   SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);

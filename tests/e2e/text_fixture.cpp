@@ -70,6 +70,13 @@ Dialog TextTest::WaitForMessageWith(const std::wstring& part) {
   return found;
 }
 
+bool TextTest::AnswerNotSavedNotice(const std::wstring& file) {
+  Dialog named = WaitForMessageWith(textmsg::kNotSaved);
+  if (!named) return false;
+  EXPECT_NE(named.text.find(file), std::wstring::npos) << Narrow(named.text);
+  return Press(named, IDOK);
+}
+
 HWND TextTest::EditorOf(HWND memo) {
   for (HWND c = GetWindow(memo, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
     if (_wcsnicmp(ClassOf(c).c_str(), L"RichEdit", 8) == 0) return c;

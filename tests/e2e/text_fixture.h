@@ -26,6 +26,9 @@ constexpr char kFileTooLarge[] = "ファイルサイズが大きすぎます。"
 constexpr char kClipboardTooLarge[] = "クリップボードのテキストが大きすぎます。";
 constexpr char kCannotRead[] = "ファイルを開けないか、読み込めませんでした。";
 constexpr char kTooManyMemos[] = "メモが百枚を超えています。";
+// The start of the notice naming a settings file that could not be written,
+// looked for inside the whole text.
+constexpr wchar_t kNotSaved[] = L"次のファイルに保存できませんでした";
 }  // namespace textmsg
 
 // The Linux path of a path of the driver.
@@ -50,6 +53,9 @@ class TextTest : public DerezizTest {
   // The message box of the program whose text contains part; null when none
   // comes.
   Dialog WaitForMessageWith(const std::wstring& part);
+  // Waits for the once-a-run notice that a settings file could not be
+  // written, checks that it names file and answers it.
+  bool AnswerNotSavedNotice(const std::wstring& file);
 
   // The editor laid over a memo, or null; waits for it to appear.
   static HWND EditorOf(HWND memo);
