@@ -59,7 +59,24 @@ std::optional<std::string> NarrowExact(std::wstring_view wide) {
   BOOL lossy = FALSE;
   std::string s = ToBytes(932, WC_NO_BEST_FIT_CHARS, wide, &lossy);
   if (lossy || (s.empty() && !wide.empty())) return std::nullopt;
+  // The way back decides: a conversion may also map a character it lacks
+  // to a look-alike without saying so.
+  if (Widen(s) != wide) return std::nullopt;
   return s;
+}
+
+std::vector<std::wstring> UnstorableCharacters(std::wstring_view wide) {
+  std::vector<std::wstring> found;
+  for (size_t i = 0; i < wide.size();) {
+    const bool pair = i + 1 < wide.size() && IS_HIGH_SURROGATE(wide[i]) && IS_LOW_SURROGATE(wide[i + 1]);
+    const std::wstring c(wide.substr(i, pair ? 2 : 1));
+    i += c.size();
+    if (NarrowExact(c)) continue;
+    bool seen = false;
+    for (const std::wstring& f : found) seen = seen || f == c;
+    if (!seen) found.push_back(c);
+  }
+  return found;
 }
 
 std::optional<std::string> StorablePath(const std::wstring& path) {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace dz {
 
@@ -17,8 +18,11 @@ std::string NarrowUtf8(std::wstring_view wide);
 // made of it would name another file.
 std::optional<std::wstring> WidenUtf8Exact(std::string_view utf8);
 // Code page 932 bytes that convert back to exactly wide; nullopt when some
-// character has no such form.
+// character has no such form (it would become "?" or a look-alike).
 std::optional<std::string> NarrowExact(std::wstring_view wide);
+// The characters of wide that code page 932 cannot hold, each once, in the
+// order they first appear; a surrogate pair is one character.
+std::vector<std::wstring> UnstorableCharacters(std::wstring_view wide);
 // A path as code page 932 bytes that name the same file and fit a stored
 // value (255 bytes): the path itself, else its short form; nullopt when
 // neither does.
