@@ -2,10 +2,8 @@
 
 #include <richedit.h>
 
-#include <cstdio>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "core/escape.h"
 #include "core/keys.h"
@@ -176,23 +174,14 @@ bool RefusesIncoming(HWND editor, UINT msg, WPARAM wParam) {
 
 // Characters code page 932 cannot hold would be stored as "?", so the text
 // is not stored at all and the user is told which they are.
-std::string UnstorableMessage(const std::wstring& text) {
-  constexpr size_t kListed = 10;
-  const std::vector<std::wstring> chars = UnstorableCharacters(text);
-  std::string list;
-  for (size_t i = 0; i < chars.size() && i < kListed; ++i) {
-    const std::wstring& c = chars[i];
-    const unsigned code = c.size() == 2 ? 0x10000u + ((c[0] - 0xD800u) << 10) + (c[1] - 0xDC00u) : c[0];
-    char hex[16];
-    snprintf(hex, sizeof hex, "U+%04X", code);
-    // A lone half of a surrogate pair shows as nothing: its code alone.
-    const bool shown = !(c.size() == 1 && c[0] >= 0xD800 && c[0] <= 0xDFFF);
-    list += "\n　" + (shown ? "「" + NarrowUtf8(c) + "」 " : std::string()) + hex;
-  }
-  if (chars.size() > kListed) list += "\n　ほか " + std::to_string(chars.size() - kListed) + " 文字";
-  return "次の文字は Shift_JIS で表せないため、メモのテキストを保存できませんでした。" + list +
-         "\nこれらの文字を削除するか別の文字に置き換えてから、もう一度編集を終えてください。"
+// kept: the editor stays open with the text (not so when it is destroyed).
+std::string UnstorableMessage(const std::wstring& text, bool kept) {
+  std::string m = "次の文字は Shift_JIS で表せないため、メモのテキストを保存できませんでした。" +
+                  ListCharacters(UnstorableCharacters(text));
+  if (kept)
+    m += "\nこれらの文字を削除するか別の文字に置き換えてから、もう一度編集を終えてください。"
          "編集中のテキストはそのまま残してあります。";
+  return m;
 }
 
 enum class Saved { kWhole, kCut, kFailed, kUnstorable };
@@ -238,7 +227,7 @@ LRESULT CALLBACK EditorProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         g_editor.wnd = nullptr;
         const Saved saved = SaveEditorText(hwnd);
         if (saved == Saved::kFailed) Tell(kTextNotSaved);
-        if (saved == Saved::kUnstorable) Tell(UnstorableMessage(EditorText(hwnd)).c_str());
+        if (saved == Saved::kUnstorable) Tell(UnstorableMessage(EditorText(hwnd), false).c_str());
       }
       break;
     default:
@@ -301,7 +290,7 @@ bool CommitEditor() {
   if (saved == Saved::kFailed || saved == Saved::kUnstorable) {
     // The editor stays with the text; the next commit tries again.
     g_editor.telling = true;
-    Tell(saved == Saved::kFailed ? kTextNotSaved : UnstorableMessage(EditorText(editor)).c_str());
+    Tell(saved == Saved::kFailed ? kTextNotSaved : UnstorableMessage(EditorText(editor), true).c_str());
     g_editor.telling = false;
     return false;
   }

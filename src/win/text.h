@@ -23,6 +23,9 @@ std::optional<std::string> NarrowExact(std::wstring_view wide);
 // The characters of wide that code page 932 cannot hold, each once, in the
 // order they first appear; a surrogate pair is one character.
 std::vector<std::wstring> UnstorableCharacters(std::wstring_view wide);
+// Such characters for a message (UTF-8): one line each, the character and
+// its code ("U+1F600"); the first ten, then how many more.
+std::string ListCharacters(const std::vector<std::wstring>& chars);
 // A path as code page 932 bytes that name the same file and fit a stored
 // value (255 bytes): the path itself, else its short form; nullopt when
 // neither does.

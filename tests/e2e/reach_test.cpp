@@ -74,7 +74,10 @@ TEST_F(Reach, MemosAtTheIntegerLimitComeIntoViewWithTheirSizes) {
     bool found = false;
     for (HWND h : Memos()) {
       const RECT r = WindowRect(h);
-      if (r.right - r.left == sizes[i][0] && r.bottom - r.top == sizes[i][1]) rects[i] = r, found = true;
+      if (r.right - r.left == sizes[i][0] && r.bottom - r.top == sizes[i][1]) {
+        rects[i] = r;
+        found = true;
+      }
     }
     ASSERT_TRUE(found) << "no memo of " << sizes[i][0] << " x " << sizes[i][1];
     EXPECT_TRUE(Inside(rects[i], Screen())) << RectStr(rects[i]);
