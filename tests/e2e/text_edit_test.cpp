@@ -142,6 +142,16 @@ TEST_F(TextEdit, AnEditorOpenedOnAnInactiveMemoStaysAndUnstorableCharactersAreNa
   Post(editor, WM_LBUTTONDBLCLK);
   ASSERT_TRUE(WaitEditorGone(editor));
   EXPECT_TRUE(WaitStored(1, Sjis(L"日本 x?")));
+
+  // A hidden memo asked for its editor comes into view with it.
+  PostCommand(memo, cmd::kHideMemo);
+  ASSERT_TRUE(Wait([&] { return !IsWindowVisible(memo); }, "the memo to hide"));
+  PostCommand(memo, textcmd::kEditMemo);
+  editor = WaitForEditor(memo);
+  ASSERT_NE(editor, nullptr);
+  EXPECT_TRUE(IsWindowVisible(memo) && IsWindowVisible(editor));
+  Post(editor, WM_LBUTTONDBLCLK);
+  ASSERT_TRUE(WaitEditorGone(editor));
   ASSERT_TRUE(Exit());
   EXPECT_EQ(Stored(0), "first");
   EXPECT_EQ(Stored(1), Sjis(L"日本 x?"));
