@@ -26,7 +26,7 @@ void OnAddMemo(HWND main) {
 
 void OnAbout(HWND main) {
   HICON icon = static_cast<HICON>(LoadImageW(TheProcess().inst, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 32, 32, 0));
-  ShellAboutW(main, L"Dereziz#Dereziz/ver.1.00", L"Dereziz: sticky notes on the desktop.", icon);
+  ShellAboutW(main, L"Dereziz#Dereziz/ver.1.00", L"Dereziz ― デスクトップに貼る付せんメモ", icon);
   if (icon) DestroyIcon(icon);
 }
 

@@ -84,8 +84,8 @@ void OnMemoSize(HWND memo, int width, int height) {
   OnEditorParentSize(memo, width, height);
 }
 
-void OnMemoActivate(HWND, WORD state) {
-  if (state == WA_INACTIVE) CommitEditor();
+void OnMemoActivate(HWND memo, WORD state) {
+  if (state == WA_INACTIVE) CommitEditorOn(memo);
 }
 
 void OnMemoDoubleClick(HWND memo) {

@@ -61,12 +61,12 @@ bool LoadMemoTable() {
   // The count comes first: a window's own creation messages look it up
   // before its handle is in the table and must find nothing.
   m.count = t.count;
-  const std::vector<Rect> areas = WorkAreas();
+  const std::vector<Rect> monitors = MonitorRects();
   for (int n = 0; n < t.count; ++n) {
     const LoadedMemo& lm = t.memos[static_cast<size_t>(n)];
     Memo& memo = m[n];
     ReplaceMemoFont(n, CreateMemoFont(lm.font));
-    memo.wnd = CreateMemoWindow(lm.place, lm.style, lm.windowLevel, areas);
+    memo.wnd = CreateMemoWindow(lm.place, lm.style, lm.windowLevel, monitors);
     if (lm.brows == 1) {
       memo.browser = CreateBrowserHost(memo.wnd, lm.broUrl);
       if (memo.browser) InvalidateRect(memo.wnd, nullptr, FALSE);

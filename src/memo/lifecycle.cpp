@@ -21,54 +21,50 @@ namespace {
 constexpr DWORD kFramedStyle = WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN | WS_THICKFRAME;
 constexpr DWORD kFramelessStyle = WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN;
 
-BOOL CALLBACK AddWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM areas) {
-  MONITORINFO info = {};
-  info.cbSize = sizeof info;
-  // Right after a resolution change some systems still report the old work
-  // area; it never reaches beyond its monitor.
-  RECT r;
-  if (GetMonitorInfoW(monitor, &info) && IntersectRect(&r, &info.rcWork, &info.rcMonitor))
-    reinterpret_cast<std::vector<Rect>*>(areas)->push_back(Rect{r.left, r.top, r.right, r.bottom});
+BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT monitor, LPARAM rects) {
+  if (monitor)
+    reinterpret_cast<std::vector<Rect>*>(rects)->push_back(
+        Rect{monitor->left, monitor->top, monitor->right, monitor->bottom});
   return TRUE;
 }
 
-void BringWithinReach(HWND w, const std::vector<Rect>& areas) {
+void BringWithinReach(HWND w, const std::vector<Rect>& monitors) {
   RECT r;
   if (!GetWindowRect(w, &r)) return;
-  const PlacementResult p = PlaceOnScreen(Rect{r.left, r.top, r.right, r.bottom}, areas);
+  const PlacementResult p = PlaceOnScreen(Rect{r.left, r.top, r.right, r.bottom}, monitors);
   if (!p.moved) return;
   SetWindowPos(w, nullptr, p.rect.left, p.rect.top, p.rect.right - p.rect.left, p.rect.bottom - p.rect.top,
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
 }  // namespace
 
-std::vector<Rect> WorkAreas() {
-  std::vector<Rect> areas;
-  EnumDisplayMonitors(nullptr, nullptr, AddWorkArea, reinterpret_cast<LPARAM>(&areas));
-  return areas;
+std::vector<Rect> MonitorRects() {
+  std::vector<Rect> rects;
+  EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&rects));
+  return rects;
 }
 
 void BringAllMemosWithinReach() {
-  const std::vector<Rect> areas = WorkAreas();
-  for (HWND w : MemoWindows()) BringWithinReach(w, areas);
+  const std::vector<Rect> monitors = MonitorRects();
+  for (HWND w : MemoWindows()) BringWithinReach(w, monitors);
 }
 
 HWND CreateMemoWindow(const Placement& place, int style, int windowLevel) {
-  return CreateMemoWindow(place, style, windowLevel, WorkAreas());
+  return CreateMemoWindow(place, style, windowLevel, MonitorRects());
 }
 
-HWND CreateMemoWindow(const Placement& place, int style, int windowLevel, const std::vector<Rect>& workAreas) {
+HWND CreateMemoWindow(const Placement& place, int style, int windowLevel, const std::vector<Rect>& monitors) {
   // Topmost and open to dropped files from the start (what DragAcceptFiles
   // sets): changing either afterwards costs a round trip to the window
   // system per memo, a fifth of the start-up of a hundred memos.
   const DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_ACCEPTFILES | (windowLevel == 0 ? WS_EX_TOPMOST : 0);
-  HWND w = CreateWindowExW(exStyle, kMemoClass, L"child", style == 1 ? kFramedStyle : kFramelessStyle, place.x,
-                           place.y, place.w, place.h, nullptr, nullptr, TheProcess().inst, nullptr);
-  if (!w) return nullptr;
   // A place stored on a monitor that is gone, or at a larger resolution,
-  // would leave the memo where nobody can take hold of it.
-  BringWithinReach(w, workAreas);
-  return w;
+  // would leave the memo where nobody can take hold of it. It is placed
+  // before the window exists: a window asked for where its right or bottom
+  // edge passes the 32-bit limit would get another size, and keep it.
+  const Rect r = PlaceOnScreen(WindowEdges(place.x, place.y, place.w, place.h), monitors).rect;
+  return CreateWindowExW(exStyle, kMemoClass, L"child", style == 1 ? kFramedStyle : kFramelessStyle, r.left, r.top,
+                         r.right - r.left, r.bottom - r.top, nullptr, nullptr, TheProcess().inst, nullptr);
 }
 
 void SetFaceName(LOGFONTW& lf, std::string_view sjisFace) {

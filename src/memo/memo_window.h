@@ -14,13 +14,14 @@ namespace dz {
 inline constexpr wchar_t kMemoClass[] = L"Child";
 
 // A visible memo window that accepts dropped files; style 1 = sizing
-// frame, anything else no frame; window level 0 = always on top.
+// frame, anything else no frame; window level 0 = always on top. A place
+// out of reach is brought onto the nearest monitor with its size.
 HWND CreateMemoWindow(const Placement& place, int style, int windowLevel);
-// The same with the work areas already known: asking the system for them
+// The same with the monitors already known: asking the system for them
 // takes about a millisecond, a tenth of a second for a category of 100.
-HWND CreateMemoWindow(const Placement& place, int style, int windowLevel, const std::vector<Rect>& workAreas);
-// The work areas of all monitors, each within its monitor.
-std::vector<Rect> WorkAreas();
+HWND CreateMemoWindow(const Placement& place, int style, int windowLevel, const std::vector<Rect>& monitors);
+// The rectangles of all monitors.
+std::vector<Rect> MonitorRects();
 // The font of a memo as built from its font keys (Shift_JIS character set).
 HFONT CreateMemoFont(const FontSpec& font);
 // Puts a stored (Shift_JIS) face name into lf, shortened to what the field
@@ -34,8 +35,8 @@ HWND CreateMemo(std::string_view escapedText);
 // and destroys w.
 void DeleteMemo(HWND w);
 void InvalidateAllMemos(BOOL erase);
-// Moves every memo that shows less than a grip's worth on any monitor's
-// work area into the nearest one; reachable memos stay where they are.
+// Moves every memo that shows less than a grip's worth on the monitors onto
+// the nearest one; reachable memos stay where they are.
 void BringAllMemosWithinReach();
 
 void ShowAllMemos();             // IDC_SHOW_ALL

@@ -2,6 +2,7 @@
 
 #include <richedit.h>
 
+#include <optional>
 #include <string>
 
 #include "core/escape.h"
@@ -171,7 +172,19 @@ bool RefusesIncoming(HWND editor, UINT msg, WPARAM wParam) {
   }
 }
 
-enum class Saved { kWhole, kCut, kFailed };
+// Characters code page 932 cannot hold would be stored as "?", so the text
+// is not stored at all and the user is told which they are.
+// kept: the editor stays open with the text (not so when it is destroyed).
+std::string UnstorableMessage(const std::wstring& text, bool kept) {
+  std::string m = "次の文字は Shift_JIS で表せないため、メモのテキストを保存できませんでした。" +
+                  ListCharacters(UnstorableCharacters(text));
+  if (kept)
+    m += "\nこれらの文字を削除するか別の文字に置き換えてから、もう一度編集を終えてください。"
+         "編集中のテキストはそのまま残してあります。";
+  return m;
+}
+
+enum class Saved { kWhole, kCut, kFailed, kUnstorable };
 
 // Writes the editor's text as the stored text of its memo.
 Saved SaveEditorText(HWND editor) {
@@ -184,7 +197,9 @@ Saved SaveEditorText(HWND editor) {
   // other programs (WM_SETTEXT) leaves clear.
   if (text == g_editor.shown)
     return CategoryFile().Write(kSecMemos, MemoKey(n, "Text"), g_editor.opened) ? Saved::kWhole : Saved::kFailed;
-  std::string stored = EscapeText(Narrow(text));
+  const std::optional<std::string> narrow = NarrowExact(text);
+  if (!narrow) return Saved::kUnstorable;
+  std::string stored = EscapeText(*narrow);
   const bool cut = stored.size() > static_cast<size_t>(kMaxTextChars);
   if (cut) stored.resize(SjisPrefixLen(stored, kMaxTextChars));
   if (!CategoryFile().Write(kSecMemos, MemoKey(n, "Text"), stored)) return Saved::kFailed;
@@ -210,7 +225,9 @@ LRESULT CALLBACK EditorProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       // Destroyed with its memo (end of the session): keep the text.
       if (hwnd == g_editor.wnd) {
         g_editor.wnd = nullptr;
-        if (SaveEditorText(hwnd) == Saved::kFailed) Tell(kTextNotSaved);
+        const Saved saved = SaveEditorText(hwnd);
+        if (saved == Saved::kFailed) Tell(kTextNotSaved);
+        if (saved == Saved::kUnstorable) Tell(UnstorableMessage(EditorText(hwnd), false).c_str());
       }
       break;
     default:
@@ -232,8 +249,15 @@ void OpenEditor(HWND memo) {
   if (!cls) return;
   // One editor at a time; an editor left on another memo is saved first.
   if (!CommitEditor()) return;
+  // The editor may be asked for on a memo that is hidden or not active (a
+  // menu command sent to it, another part of the program): the memo comes
+  // forward first, so the editor is seen, takes the keys, and is committed
+  // when its memo is left. The memo that was active lets go now, while no
+  // editor is open.
+  if (!IsWindowVisible(memo)) ShowWindow(memo, SW_SHOWNA);
+  SetForegroundWindow(memo);
   n = MemoNumberFromWindow(memo);
-  if (n < 0) return;
+  if (n < 0 || g_editor.wnd) return;
 
   RECT rc;
   GetClientRect(memo, &rc);
@@ -263,10 +287,10 @@ bool CommitEditor() {
   if (!editor) return true;
   if (g_editor.telling) return false;
   const Saved saved = SaveEditorText(editor);
-  if (saved == Saved::kFailed) {
+  if (saved == Saved::kFailed || saved == Saved::kUnstorable) {
     // The editor stays with the text; the next commit tries again.
     g_editor.telling = true;
-    Tell(kTextNotSaved);
+    Tell(saved == Saved::kFailed ? kTextNotSaved : UnstorableMessage(EditorText(editor), true).c_str());
     g_editor.telling = false;
     return false;
   }
@@ -276,6 +300,11 @@ bool CommitEditor() {
   DestroyWindow(editor);
   if (saved == Saved::kCut) Tell(kTextCut);
   return true;
+}
+
+bool CommitEditorOn(HWND memo) {
+  if (!g_editor.wnd || GetParent(g_editor.wnd) != memo) return true;
+  return CommitEditor();
 }
 
 HWND Editor() { return g_editor.wnd; }

@@ -14,6 +14,9 @@ void OpenEditor(HWND memo);
 // text cannot be written the user is told and the editor stays open with
 // it: false then.
 bool CommitEditor();
+// The same, but only when the editor lies on memo: a memo that loses the
+// activation ends its own edit, not one just opened on another memo.
+bool CommitEditorOn(HWND memo);
 // The editor window, or null.
 HWND Editor();
 // The memo's client area is now w x h: an editor on it follows.

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/display_text.h"
 #include "core/keys.h"
@@ -162,8 +163,16 @@ void OnCopyMemoText(HWND memo) {
 void OnInsertClipboardText(HWND memo, bool atStart) {
   int n = MemoNumberFromWindow(memo);
   if (n < 0) return;
-  std::optional<std::string> clip = GetClipboardText();
+  std::vector<std::wstring> unstorable;
+  std::optional<std::string> clip = GetClipboardText(&unstorable);
   if (!clip) return;
+  // They would be stored as "?".
+  if (!unstorable.empty()) {
+    Tell(("クリップボードのテキストには Shift_JIS で表せない次の文字があるため、メモに挿入しませんでした。" +
+          ListCharacters(unstorable))
+             .c_str());
+    return;
+  }
   StoreCombinedText(memo, n, InsertClipboardText(StoredText(n), *clip, atStart), kClipboardTooLarge);
 }
 

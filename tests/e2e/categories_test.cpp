@@ -231,6 +231,57 @@ TEST_F(Categories, RefusedNamesKeepTheDialogOpenWithTheReason) {
   EXPECT_EQ(App("3Cagoteri"), Sjis(L"趣味"));
 }
 
+// Names stored by older files open where Windows can hold them; a typed
+// name that is the short (8.3) name of another category's file or folder
+// is refused before it can read, write or delete them.
+TEST_F(Categories, StoredNamesWindowsCanHoldOpenAndShortNamesOfOthersAreRefused) {
+  const std::string dotted = ".notes", blank = "\xe3\x83\xa1\xe3\x83\xa2\xe3\x80\x80";  // "メモ" + full-width blank
+  WriteMemoDat(List("data1", {"data1", dotted, Sjis(Widen(blank)), "datafolder1"}));
+  WriteCategory({MemoSetup{100, 100}});
+  WriteCategory(dotted, CategoryFile({MemoSetup{150, 150, 100, 100, std::string("dot")}}));
+  WriteCategory(blank, CategoryFile({MemoSetup{200, 200, 100, 100, std::string("blank")}}));
+  WriteCategory("datafolder1", CategoryFile({MemoSetup{250, 250, 100, 100, std::string("other")}}));
+  WriteFile("data\\datafolder1\\Bit0.png", "picture");
+  ASSERT_TRUE(Start(1));
+
+  PostCommand(main(), catcmd::kFirst + 1);
+  ASSERT_NE(WaitForMemoAt(150, 150), nullptr) << "the category \".notes\" opens";
+  PostCommand(main(), catcmd::kFirst + 2);
+  ASSERT_NE(WaitForMemoAt(200, 200), nullptr) << "the category ending in a full-width blank opens";
+  EXPECT_EQ(App("NowCagoteri"), Sjis(Widen(blank)));
+
+  // The names the file system answers to besides the long ones.
+  auto shortLeaf = [&](const std::string& relative) {
+    wchar_t buf[MAX_PATH];
+    const DWORD n = GetShortPathNameW(Path(relative).c_str(), buf, MAX_PATH);
+    const std::wstring full(buf, n > 0 && n < MAX_PATH ? n : 0);
+    return full.substr(full.find_last_of(L'\\') + 1);
+  };
+  const std::wstring fileAlias = shortLeaf("data\\datafolder1.dat"), dirAlias = shortLeaf("data\\datafolder1");
+  if (fileAlias.empty() || _wcsicmp(fileAlias.c_str(), L"datafolder1.dat") == 0) {
+    ASSERT_TRUE(Exit());
+    GTEST_SKIP() << "this file system gives no short names";
+  }
+  ASSERT_GT(fileAlias.size(), 4u);
+  const std::string other = ReadFileBytes("data\\datafolder1.dat");
+  Dialog d = OpenAddDialog(main());
+  ASSERT_TRUE(d);
+  const char* alias =
+      "この名前は data フォルダーにある別のファイルかフォルダーの短い名前（8.3 形式）と同じため、"
+      "カゴテリ名に使えません。";
+  ExpectRefused(d, fileAlias.substr(0, fileAlias.size() - 4), alias);  // without ".DAT"
+  ExpectRefused(d, dirAlias, alias);
+  ASSERT_TRUE(Press(d, catcmd::kDialogCancel));
+
+  ASSERT_TRUE(Exit());
+  EXPECT_EQ(App("CagoteriNo"), "4") << "no category added";
+  EXPECT_EQ(App("5Cagoteri"), "<missing>");
+  EXPECT_EQ(ReadFileBytes("data\\datafolder1.dat"), other);
+  EXPECT_TRUE(FileExists(Path("data\\datafolder1\\Bit0.png")));
+  EXPECT_EQ(Get(Category(blank), "ChildWindow", "0Text"), "blank") << "saved under its own name";
+  EXPECT_EQ(Get(Category(dotted), "ChildWindow", "0Text"), "dot");
+}
+
 // ---- deleting -----------------------------------------------------------------
 
 TEST_F(Categories, DeletingTheMiddleOfThreeAsksTheShellAndRemovesFileAndFolder) {
