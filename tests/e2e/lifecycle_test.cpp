@@ -7,17 +7,9 @@ namespace {
 
 using Lifecycle = DerezizTest;
 
-bool Topmost(HWND h) { return (GetWindowLongW(h, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
-bool Framed(HWND h) { return (GetWindowLongW(h, GWL_STYLE) & WS_THICKFRAME) != 0; }
 
 class Adding : public DerezizTest {
  protected:
-  void DoubleClickTray() {
-    Tray(WM_LBUTTONDOWN);
-    Tray(WM_LBUTTONUP);
-    Tray(WM_LBUTTONDBLCLK);
-    Tray(WM_LBUTTONUP);
-  }
   // The keys a new memo gets from a category without template keys.
   void ExpectDefaultMemoKeys(const dz::IniDocument& cat, int n) {
     auto key = [&](const char* p) { return Get(cat, "ChildWindow", std::to_string(n) + p); };
@@ -462,14 +454,10 @@ TEST_F(Lifecycle, DraggingAMemoMovesIt) {
   auto there = [&] { return WindowRect(m).left == wantX && WindowRect(m).top == wantY; };
   for (int step = 1; step <= 10; ++step) Mouse(0, x + step * 15, 250 + step * 8);
   // Released once the memo is under the pointer, as a user does: the move
-  // loop ends at the release without taking its point, and a loaded machine
-  // may still hold the last move then. A move it dropped is made again.
-  for (int tries = 0; tries < 5 && !Within(there, 2000); ++tries) {
-    Mouse(0, x + 149, 329);
-    Mouse(0, x + 150, 330);
-  }
-  ASSERT_TRUE(there()) << "the memo did not follow the drag to (" << wantX << "," << wantY << "); it is at "
-                       << RectStr(WindowRect(m));
+  // loop ends at the release without taking its point.
+  ASSERT_TRUE(Wait(there, "the memo to follow the drag to (" + std::to_string(wantX) + "," +
+                              std::to_string(wantY) + ")"))
+      << "it is at " << RectStr(WindowRect(m));
   Mouse(MOUSEEVENTF_LEFTUP, x + 150, 330);
   ASSERT_TRUE(WaitForMoveSize(m, false));
   EXPECT_TRUE(there()) << "the memo is at " << RectStr(WindowRect(m));
