@@ -728,6 +728,43 @@ bool OtherProgram::WaitForExit(DWORD timeoutMs) {
   return false;
 }
 
+HWND OtherProgram::Main() const {
+  std::vector<HWND> w = TopLevelWindows(pid(), L"MEMOWnd");
+  return w.empty() ? nullptr : w[0];
+}
+
+bool OtherProgram::Exit() {
+  HWND main = Main();
+  if (!main) {
+    ADD_FAILURE() << "the other program has no main window";
+    return false;
+  }
+  PostMessageW(main, WM_COMMAND, cmd::kExit, 0);
+  HWND box = nullptr;
+  if (!WaitFor(
+          [&] {
+            for (HWND h : TopLevelWindows(pid(), L"#32770"))
+              if (IsWindowVisible(h) && ReadDialog(h).caption == L"終了確認") box = h;
+            return box != nullptr;
+          },
+          kDefaultTimeoutMs, "the exit confirmation of the other program"))
+    return false;
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(box, IDOK));
+  if (!WaitForExit()) return false;
+  EXPECT_EQ(ExitCode(), 0u);
+  return true;
+}
+
+bool OtherProgram::EndSession() {
+  HWND main = Main();
+  if (!main) {
+    ADD_FAILURE() << "the other program has no main window";
+    return false;
+  }
+  PostMessageW(main, WM_ENDSESSION, TRUE, 0);
+  return WaitForExit(kProcessStartMs);
+}
+
 DWORD OtherProgram::ExitCode() const {
   DWORD code = 0;
   if (!pi_.hProcess || !GetExitCodeProcess(pi_.hProcess, &code)) return DWORD(-1);

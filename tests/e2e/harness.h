@@ -335,6 +335,12 @@ class OtherProgram {
   bool WaitForExit(DWORD timeoutMs = kDefaultTimeoutMs);
   DWORD ExitCode() const;
   DWORD pid() const { return pi_.dwProcessId; }
+  // Its main window (class "MEMOWnd"), or null.
+  HWND Main() const;
+  // Ends it through its exit command and the OK of its exit confirmation,
+  // as a user does; or as the end of the Windows session does.
+  bool Exit();
+  bool EndSession();
 
  private:
   PROCESS_INFORMATION pi_{};

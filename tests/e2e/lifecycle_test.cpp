@@ -1,5 +1,6 @@
 // The life of a memo: adding (tray, memo menu, template), the limit of 100,
 // deleting with renumbering, hiding and showing, moving.
+#include "../unit/ini_lines.h"
 #include "harness.h"
 
 namespace e2e {
@@ -166,10 +167,7 @@ TEST_F(Adding, HundredMemoLimitIsReportedFromTrayAndMemoMenu) {
 // ---- deleting ------------------------------------------------------------------
 
 // Every key that a deletion moves, with values that tell the memos apart.
-const char* const kMovedKeys[] = {"WindowLebel", "FontColor", "Style", "x", "y", "h", "l",
-                                  "Text", "Font", "FontHeight", "Italic", "UnderLine", "OnLine",
-                                  "Back", "Color1", "Color2", "Color3", "GradMode", "Brows",
-                                  "BroURL"};
+using dz::test::kMemoProperties;
 
 std::string LongText() {
   std::string t;
@@ -210,7 +208,7 @@ class Deleting : public DerezizTest {
     IniText ini;
     ini.Section("ChildWindow").Set("No", 3);
     for (int n = 0; n < 3; ++n)
-      for (const char* k : kMovedKeys) ini.Memo(n, k, ValueOf(n, k));
+      for (const char* k : kMemoProperties) ini.Memo(n, k, ValueOf(n, k));
     ini.Section("Xdata").Set("No0", 10).Set("No1", 20).Set("No2", 30);
     ini.Section("Ydata").Set("No0", 5).Set("No1", 15).Set("No2", 25);
     WriteCategory("data1", ini.bytes());
@@ -237,7 +235,7 @@ TEST_F(Deleting, FirstOfThreeRenumbersEveryKeyAndOffset) {
   // The keys moved at once.
   {
     dz::IniDocument cat = Category();
-    for (const char* k : kMovedKeys) {
+    for (const char* k : kMemoProperties) {
       EXPECT_EQ(Get(cat, "ChildWindow", std::string("0") + k), ValueOf(1, k)) << "key 0" << k;
       EXPECT_EQ(Get(cat, "ChildWindow", std::string("1") + k), ValueOf(2, k)) << "key 1" << k;
       if (std::string(k) != "WindowLebel") {

@@ -189,11 +189,9 @@ TEST_F(NeverLose, SettingsPathsLongerThanMaxPathAreUsedWhole) {
         return memo != nullptr;
       },
       20000, "the memo stored in the long folder"));
-  std::vector<HWND> mains = TopLevelWindows(program.pid(), L"MEMOWnd");
-  ASSERT_EQ(mains.size(), 1u);
+  ASSERT_EQ(TopLevelWindows(program.pid(), L"MEMOWnd").size(), 1u);
   SetWindowPos(memo, nullptr, 333, 234, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  PostMessageW(mains[0], WM_ENDSESSION, TRUE, 0);
-  ASSERT_TRUE(program.WaitForExit(20000));
+  ASSERT_TRUE(program.EndSession());
   std::string bytes;
   ASSERT_TRUE(ReadBytes(L"\\\\?\\" + dir + L"\\data\\data1.dat", &bytes));
   EXPECT_NE(bytes.find("0x=333"), std::string::npos) << "the placement is saved in the long folder";
@@ -220,8 +218,7 @@ TEST_F(NeverLose, AMemoWhoseWindowCannotBeCreatedKeepsItsKeysAndIsSkipped) {
   program.Resume();
   if (!h) {
     ASSERT_TRUE(WaitFor([&] { return TopLevelWindows(program.pid(), L"Child").size() == 3; }, 20000, "memos"));
-    PostMessageW(TopLevelWindows(program.pid(), L"MEMOWnd")[0], WM_ENDSESSION, TRUE, 0);
-    program.WaitForExit(20000);
+    program.EndSession();
     FreeLibrary(hook);
     GTEST_SKIP() << "this system cannot hook another program's thread (error " << GetLastError() << ")";
   }
@@ -241,8 +238,7 @@ TEST_F(NeverLose, AMemoWhoseWindowCannotBeCreatedKeepsItsKeysAndIsSkipped) {
   ASSERT_TRUE(WaitFor([&] { return TopLevelWindows(program.pid(), L"Child").size() == 3; }, 20000, "the new memo"));
   for (HWND w : TopLevelWindows(program.pid(), L"Child"))
     if (WindowRect(w).left == 700) SetWindowPos(w, nullptr, 710, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  PostMessageW(mainWnd, WM_ENDSESSION, TRUE, 0);
-  ASSERT_TRUE(program.WaitForExit(20000));
+  ASSERT_TRUE(program.EndSession());
   FreeLibrary(hook);
   const dz::IniDocument cat = Category();
   EXPECT_EQ(Get(cat, "ChildWindow", "No"), "4");

@@ -49,6 +49,12 @@ std::string B(const char (&s)[N]) {
   return std::string(s, N - 1);
 }
 
+// Every property a memo keeps under its number ("%dText" ...): what
+// deleting a memo moves down to the next lower number.
+inline const char* const kMemoProperties[] = {
+    "WindowLebel", "FontColor", "Style",  "x",      "y",      "h",        "l",     "Text",  "Font",  "FontHeight",
+    "Italic",      "UnderLine", "OnLine", "Back",   "Color1", "Color2",   "Color3", "GradMode", "Brows", "BroURL"};
+
 // ---- lines -----------------------------------------------------------------
 
 // Lines as the file holds them: CR LF, LF and a lone CR each end one.
