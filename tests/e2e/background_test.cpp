@@ -180,8 +180,7 @@ TEST_F(BackgroundSolid, WhatCannotBeStoredIsToldAndNotShown) {
     ASSERT_TRUE(Press(d, IDOK));
   }
   EXPECT_TRUE(WaitFilled(shown, kWhite, "the memo white"));
-  InvalidateRect(shown, nullptr, TRUE);
-  EXPECT_FALSE(Within([&] { return !Dialogs().empty(); }, 1000)) << "the messages came again";
+  EXPECT_TRUE(NoDialogsOncePending(shown, "a paint after the messages", true)) << "the messages came again";
   CloseHandle(lock);
   EXPECT_EQ(Back(0), "1");
   EXPECT_EQ(Back(1), Sjis(picture));
@@ -344,7 +343,7 @@ TEST_F(BackgroundPicture, HundredMissingPicturesGiveOneMessageEachInTurnAndTheir
     ASSERT_TRUE(Press(found, IDOK));
   }
   EXPECT_EQ(mostOpen, 1u) << "messages were open at the same time";
-  EXPECT_FALSE(Within([&] { return !Dialogs().empty(); }, 1000)) << "more than one message per memo";
+  EXPECT_TRUE(NoDialogsOncePending(windows.front(), "after one message per memo")) << "more than one message per memo";
   const dz::IniDocument cat = Category();
   for (int i = 0; i < 100; ++i) EXPECT_EQ(Get(cat, "ChildWindow", std::to_string(i) + "Back"), "1") << "memo " << i;
   EXPECT_TRUE(WaitFilled(MemoAt(10, 10), kBlue, "memo 0 in its colour"));

@@ -78,27 +78,6 @@ class Categories : public TextTest {
         "the category submenu");
     return sub;
   }
-  // For each of the rows items of an open menu, whether its check column
-  // shows anything but the menu's background (a check mark). The selected
-  // row is painted in the highlight colour and is not looked at (false).
-  std::vector<bool> CheckMarks(HWND menu, int rows, int selected) {
-    std::vector<bool> marks(static_cast<size_t>(rows), false);
-    Image img = CaptureClient(menu);
-    if (img.empty() || rows < 2) return marks;
-    const int rowHeight = img.height() / rows;
-    // The menu's own background: the right end of a row that is not selected.
-    const int plain = selected == 0 ? 1 : 0;
-    const COLORREF back = img.At(img.width() - 3, plain * rowHeight + rowHeight / 2);
-    for (int r = 0; r < rows; ++r) {
-      if (r == selected) continue;
-      int differing = 0;
-      for (int y = r * rowHeight + 2; y < (r + 1) * rowHeight - 2; ++y)
-        for (int x = 2; x < 16 && x < img.width(); ++x)
-          if (!NearColor(img.At(x, y), back, 16)) ++differing;
-      marks[static_cast<size_t>(r)] = differing > 4;
-    }
-    return marks;
-  }
 };
 
 // ---- adding -------------------------------------------------------------------
@@ -171,11 +150,12 @@ TEST_F(Categories, AddingToAListOfTwoSwitchesToTheNewEmptyCategory) {
   TypeName(d, name);
   ASSERT_TRUE(Press(d, catcmd::kDialogOk));
   ASSERT_TRUE(WaitForMemoCount(0)) << "the new category has no memos";
+  // The switch ends by storing the current category.
+  EXPECT_TRUE(Wait([&] { return App("NowCagoteri") == Sjis(name); }, "the new category to be the current one"));
   EXPECT_EQ(App("CagoteriNo"), "3");
   EXPECT_EQ(App("1Cagoteri"), "A");
   EXPECT_EQ(App("2Cagoteri"), "B");
   EXPECT_EQ(App("3Cagoteri"), Sjis(name));
-  EXPECT_EQ(App("NowCagoteri"), Sjis(name));
   const DWORD folder = GetFileAttributesW(Path("data\\" + Narrow(name)).c_str());
   EXPECT_TRUE(folder != INVALID_FILE_ATTRIBUTES && (folder & FILE_ATTRIBUTE_DIRECTORY)) << "its folder";
   dz::IniDocument a = Category("A");

@@ -438,17 +438,22 @@ std::wstring DriverDirectory() {
   return slash == std::wstring::npos ? L"." : p.substr(0, slash);
 }
 
-// The Linux path of a Wine path, for messages a developer can open directly.
-static std::string UnixPath(const std::wstring& path) {
+std::string UnixPathOf(const std::wstring& path) {
   using Fn = char*(CDECL*)(const wchar_t*);
   auto fn = reinterpret_cast<Fn>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  if (!fn) return Narrow(path);
+  if (!fn) return std::string();
   char* u = fn(path.c_str());
-  if (!u) return Narrow(path);
+  if (!u) return std::string();
   std::string s = u;
   HeapFree(GetProcessHeap(), 0, u);
   return s;
+}
+
+// A path for messages: the Linux one a developer can open directly.
+static std::string UnixPath(const std::wstring& path) {
+  const std::string u = UnixPathOf(path);
+  return u.empty() ? Narrow(path) : u;
 }
 
 // ---- waiting ------------------------------------------------------------------
@@ -723,6 +728,43 @@ bool OtherProgram::WaitForExit(DWORD timeoutMs) {
   return false;
 }
 
+HWND OtherProgram::Main() const {
+  std::vector<HWND> w = TopLevelWindows(pid(), L"MEMOWnd");
+  return w.empty() ? nullptr : w[0];
+}
+
+bool OtherProgram::Exit() {
+  HWND main = Main();
+  if (!main) {
+    ADD_FAILURE() << "the other program has no main window";
+    return false;
+  }
+  PostMessageW(main, WM_COMMAND, cmd::kExit, 0);
+  HWND box = nullptr;
+  if (!WaitFor(
+          [&] {
+            for (HWND h : TopLevelWindows(pid(), L"#32770"))
+              if (IsWindowVisible(h) && ReadDialog(h).caption == L"終了確認") box = h;
+            return box != nullptr;
+          },
+          kDefaultTimeoutMs, "the exit confirmation of the other program"))
+    return false;
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(box, IDOK));
+  if (!WaitForExit()) return false;
+  EXPECT_EQ(ExitCode(), 0u);
+  return true;
+}
+
+bool OtherProgram::EndSession() {
+  HWND main = Main();
+  if (!main) {
+    ADD_FAILURE() << "the other program has no main window";
+    return false;
+  }
+  PostMessageW(main, WM_ENDSESSION, TRUE, 0);
+  return WaitForExit(kProcessStartMs);
+}
+
 DWORD OtherProgram::ExitCode() const {
   DWORD code = 0;
   if (!pi_.hProcess || !GetExitCodeProcess(pi_.hProcess, &code)) return DWORD(-1);
@@ -835,6 +877,39 @@ bool DerezizTest::NoDialogs(const std::string& when) {
   return open.empty();
 }
 
+Dialog DerezizTest::WaitForMessageWith(const std::wstring& part) {
+  Dialog found;
+  bool ok = Wait(
+      [&] {
+        for (const Dialog& d : Dialogs())
+          if (d.text.find(part) != std::wstring::npos) {
+            found = d;
+            return true;
+          }
+        return false;
+      },
+      "a message saying \"" + Narrow(part) + "\"");
+  if (!ok)
+    for (const Dialog& d : Dialogs()) ADD_FAILURE() << "open instead: \"" << Narrow(d.text) << "\"";
+  return found;
+}
+
+bool DerezizTest::NoDialogsOncePending(HWND memo, const std::string& when, bool paint) {
+  DWORD_PTR r = 0;
+  if (paint) {
+    InvalidateRect(memo, nullptr, TRUE);
+    if (!SendMessageTimeoutW(memo, WM_PAINT, 0, 0, SMTO_BLOCK, kDefaultTimeoutMs, &r)) {
+      ADD_FAILURE() << when << ": the memo did not paint";
+      return false;
+    }
+  }
+  const DWORD seq = GetClipboardSequenceNumber();
+  PostMessageW(memo, WM_COMMAND, 520, 0);
+  if (!Wait([&] { return GetClipboardSequenceNumber() != seq; }, when + ": the program to run what was pending"))
+    return false;
+  return NoDialogs(when);
+}
+
 bool DerezizTest::ChooseFileIn(const std::optional<std::wstring>& caption, const std::wstring& path) {
   Dialog found;
   HWND edit = nullptr;
@@ -872,6 +947,32 @@ LRESULT DerezizTest::Send(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void DerezizTest::Tray(UINT mouseMessage) { Post(main_, kTrayMessage, kTrayIcon, mouseMessage); }
+
+void DerezizTest::DoubleClickTray() {
+  Tray(WM_LBUTTONDOWN);
+  Tray(WM_LBUTTONUP);
+  Tray(WM_LBUTTONDBLCLK);
+  Tray(WM_LBUTTONUP);
+}
+
+std::vector<bool> DerezizTest::CheckMarks(HWND menu, int rows, int selected) {
+  std::vector<bool> marks(static_cast<size_t>(rows), false);
+  Image img = CaptureClient(menu);
+  if (img.empty() || rows < 2) return marks;
+  const int rowHeight = img.height() / rows;
+  // The menu's own background: the right end of a row that is not selected.
+  const int plain = selected == 0 ? 1 : 0;
+  const COLORREF back = img.At(img.width() - 3, plain * rowHeight + rowHeight / 2);
+  for (int r = 0; r < rows; ++r) {
+    if (r == selected) continue;
+    int differing = 0;
+    for (int y = r * rowHeight + 2; y < (r + 1) * rowHeight - 2; ++y)
+      for (int x = 2; x < 16 && x < img.width(); ++x)
+        if (!NearColor(img.At(x, y), back, 16)) ++differing;
+    marks[static_cast<size_t>(r)] = differing > 4;
+  }
+  return marks;
+}
 
 void DerezizTest::Key(HWND hwnd, UINT vk) {
   UINT scan = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
@@ -953,6 +1054,22 @@ std::string DerezizTest::ReadFileBytes(const std::string& relative) {
   std::string bytes;
   if (!ReadBytes(Path(relative), &bytes)) ADD_FAILURE() << "cannot read " << UnixPath(Path(relative));
   return bytes;
+}
+
+std::string DerezizTest::StoredKey(const std::string& key) {
+  std::string bytes;
+  // Read quietly: the program may be replacing the file at this moment.
+  if (!ReadBytes(Path("data\\data1.dat"), &bytes)) return "<unreadable>";
+  auto v = dz::IniDocument::Parse(bytes).Get("ChildWindow", key);
+  return v ? *v : "<missing>";
+}
+
+bool DerezizTest::WaitKey(const std::string& key, const std::string& value) {
+  std::string last;
+  bool ok = Wait([&] { return (last = StoredKey(key)) == value; },
+                 key + " to become \"" + value.substr(0, 80) + "\"");
+  if (!ok) ADD_FAILURE() << key << " is \"" << last.substr(0, 200) << "\"";
+  return ok;
 }
 
 std::string DerezizTest::Get(const dz::IniDocument& ini, const std::string& section,

@@ -150,6 +150,13 @@ bool WaitFor(const std::function<bool()>& cond, DWORD timeoutMs, const std::stri
 // Like WaitFor, but records nothing: for probing whether something happens.
 bool Within(const std::function<bool()>& cond, DWORD timeoutMs);
 
+// A memo window's style as the user sees it.
+inline bool Topmost(HWND h) { return (GetWindowLongW(h, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+inline bool Framed(HWND h) { return (GetWindowLongW(h, GWL_STYLE) & WS_THICKFRAME) != 0; }
+
+// The Linux path of a path of the driver; "" where there is none.
+std::string UnixPathOf(const std::wstring& path);
+
 // ---- the desktop -----------------------------------------------------------
 // The driver and every program it starts run on their own desktop,
 // kTestDesktop. Under Wine it is a virtual desktop when the prefix says so
@@ -231,6 +238,16 @@ class DerezizTest : public ::testing::Test {
   // Presses a button (posts WM_COMMAND id) and waits for the dialog to close.
   bool Press(const Dialog& d, int id);
   bool NoDialogs(const std::string& when);
+  // The message box of the program whose text contains part; null (and a
+  // failure naming what is open instead) when none comes.
+  Dialog WaitForMessageWith(const std::wstring& part);
+  // Lets the program finish what it has pending, then checks that no dialog
+  // is open. A command posted to `memo` (copy its text) runs only after
+  // every message posted before it, and a message box those would open is
+  // open by then; the clipboard shows when the command has run. With
+  // `paint`, the memo is painted first (WM_PAINT sent), so what a paint
+  // posts comes before the command too.
+  bool NoDialogsOncePending(HWND memo, const std::string& when, bool paint = false);
   // Drives a common file dialog: waits for one (with this caption when
   // given) that has the file name field, types path there and presses OK;
   // waits for the dialog to close.
@@ -244,6 +261,8 @@ class DerezizTest : public ::testing::Test {
   LRESULT SendCommand(HWND hwnd, int id) { return Send(hwnd, WM_COMMAND, id, 0); }
   // Tray icon callback (message 40003, icon 40002) with a mouse message; posted.
   void Tray(UINT mouseMessage);
+  // The whole double click on the tray icon, as the shell reports it.
+  void DoubleClickTray();
   void Key(HWND hwnd, UINT vk);  // WM_KEYDOWN + WM_KEYUP, sent
   void Wheel(HWND hwnd, int delta);  // WM_MOUSEWHEEL, sent
   // Real mouse input at a screen point (SendInput): flags 0 only moves,
@@ -257,6 +276,10 @@ class DerezizTest : public ::testing::Test {
   // selects the first item, Up the last, Right opens a submenu.
   HWND WaitForMenu();
   void MenuKeys(HWND menu, const std::vector<UINT>& keys);
+  // For each of the rows items of an open menu, whether its check column
+  // shows anything but the menu's background (a check mark). The selected
+  // row is painted in the highlight colour and is not looked at (false).
+  std::vector<bool> CheckMarks(HWND menu, int rows, int selected);
 
   // --- settings files as the program left them ---
   dz::IniDocument ReadIni(const std::string& relative);
@@ -268,6 +291,12 @@ class DerezizTest : public ::testing::Test {
   // an operation writes, to know that the operation is over).
   bool WaitForKey(const std::string& section, const std::string& key,
                   const std::string& category = "data1");
+  // A key of the memos' section of data1.dat as the file holds it now
+  // ("0Text", "TemplateFont"): "<missing>" when absent, "<unreadable>" while
+  // the file cannot be read (the program may be replacing it); and waiting
+  // for its value.
+  std::string StoredKey(const std::string& key);
+  bool WaitKey(const std::string& key, const std::string& value);
   // Value of a key, "<missing>" when absent (for readable comparisons).
   static std::string Get(const dz::IniDocument& ini, const std::string& section,
                          const std::string& key);
@@ -306,6 +335,12 @@ class OtherProgram {
   bool WaitForExit(DWORD timeoutMs = kDefaultTimeoutMs);
   DWORD ExitCode() const;
   DWORD pid() const { return pi_.dwProcessId; }
+  // Its main window (class "MEMOWnd"), or null.
+  HWND Main() const;
+  // Ends it through its exit command and the OK of its exit confirmation,
+  // as a user does; or as the end of the Windows session does.
+  bool Exit();
+  bool EndSession();
 
  private:
   PROCESS_INFORMATION pi_{};
@@ -325,9 +360,3 @@ constexpr UINT kTrayMessage = 40003;
 constexpr UINT kTrayIcon = 40002;
 
 }  // namespace e2e
-
-// Ends the test (returns) when a harness step already reported a failure.
-#define E2E_ASSERT(expr) \
-  do {                    \
-    if (!(expr)) return;  \
-  } while (0)

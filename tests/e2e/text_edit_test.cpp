@@ -274,8 +274,8 @@ TEST_F(TextEdit, TheEditMenuSelectsAllAndInsertsMarkers) {
 
   // Insert > the first item, the link-mark pair, around the selection.
   Post(editor, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
-  ASSERT_TRUE(Wait([&] { return WaitForMenu() != nullptr; }, "the edit menu again"));
   menu = WaitForMenu();
+  ASSERT_NE(menu, nullptr) << "the edit menu again";
   MenuKeys(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT, VK_RETURN});
   EXPECT_TRUE(WaitText(editor, L"<\\abc\\>"));
 }

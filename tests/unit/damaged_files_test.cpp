@@ -25,31 +25,19 @@
 namespace dz {
 namespace {
 
+using test::B;
+using test::Garbage;
 using test::Join;
 using test::Keys;
 using test::Lines;
 using test::OnlyTheseKeysChanged;
+using test::Utf16;
 
 const char kCat[] = "data/data1.dat";
 const char kApp[] = "Memo.dat";
 const std::string kNew = "\x90\x56\x8b\x4b";  // "新規"
 
 // ---- building the files ----------------------------------------------------
-
-// Bytes from a fixed generator. plain leaves out '=', '[', CR and LF, so the
-// garbage can neither be a key nor a header nor end a line.
-std::string Garbage(size_t n, uint32_t seed, bool plain = false) {
-  std::string out;
-  out.reserve(n);
-  uint32_t x = seed * 2654435761u + 1;
-  while (out.size() < n) {
-    x = x * 1664525u + 1013904223u;
-    const char c = static_cast<char>(x >> 24);
-    if (plain && (c == '=' || c == '[' || c == '\r' || c == '\n')) continue;
-    out += c;
-  }
-  return out;
-}
 
 // Memos 0..n-1 with a place and a text each.
 std::string Memos(int n) {
@@ -64,21 +52,6 @@ std::string Memos(int n) {
 
 std::string Category(const std::string& no, int memos) {
   return "[ChildWindow]\r\nNo=" + no + "\r\n" + Memos(memos);
-}
-
-std::string Utf16(const std::string& ascii, bool bigEndian) {
-  std::string out = bigEndian ? "\xfe\xff" : "\xff\xfe";
-  for (char c : ascii) {
-    if (bigEndian) out += '\0';
-    out += c;
-    if (!bigEndian) out += '\0';
-  }
-  return out;
-}
-
-template <size_t N>
-std::string B(const char (&s)[N]) {  // a literal with its NUL bytes
-  return std::string(s, N - 1);
 }
 
 std::string Repeat(const std::string& s, size_t times) {

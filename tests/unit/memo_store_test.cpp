@@ -4,6 +4,7 @@
 
 #include "core/keys.h"
 #include "fake_fs.h"
+#include "ini_lines.h"
 
 namespace dz {
 namespace {
@@ -192,16 +193,14 @@ TEST_F(MemoStoreTest, SaveTableOfAnEmptyCategory) {
   EXPECT_EQ(fs.replaceCalls, 1);  // an unchanged save writes nothing
 }
 
-const char* const kAllProps[] = {"WindowLebel", "FontColor", "Style", "x",      "y",      "h",        "l",
-                                 "Text",        "Font",      "FontHeight", "Italic", "UnderLine", "OnLine",
-                                 "Back",        "Color1",    "Color2", "Color3", "GradMode", "Brows", "BroURL"};
+using test::kMemoProperties;
 
 TEST_F(MemoStoreTest, DeletingTheFirstOfThreeMovesEveryKeyDown) {
   // Every value names its memo, so a wrong move shows.
   const std::string longText(8191, 'T');
   std::string file = "[ChildWindow]\r\nNo=3\r\n";
   for (int n = 0; n < 3; ++n)
-    for (const char* p : kAllProps) {
+    for (const char* p : kMemoProperties) {
       std::string v = std::to_string(n) + "-" + p;
       if (std::string(p) == "Text") v = n == 1 ? longText + "$$x" : n == 2 ? "\x83\x5c$`" : v;
       file += MemoKey(n, p) + "=" + v + "\r\n";
@@ -210,14 +209,14 @@ TEST_F(MemoStoreTest, DeletingTheFirstOfThreeMovesEveryKeyDown) {
 
   ASSERT_TRUE(RenumberAfterDelete(cat, 0, 3));
   EXPECT_EQ(fs.replaceCalls, 1);
-  for (const char* p : kAllProps) {
+  for (const char* p : kMemoProperties) {
     if (std::string(p) == "Text") continue;
     EXPECT_EQ(Key(0, p), std::string("1-") + p);
     EXPECT_EQ(Key(1, p), std::string("2-") + p);
   }
   EXPECT_EQ(cat.Get(kSecMemos, "0Text"), longText + "$$x");  // moved whole, not cut
   EXPECT_EQ(Key(1, "Text"), "\x83\x5c$`");
-  for (const char* p : kAllProps) {
+  for (const char* p : kMemoProperties) {
     if (std::string(p) == "WindowLebel")
       EXPECT_EQ(Key(2, p), "2-WindowLebel");  // creation rewrites it
     else
