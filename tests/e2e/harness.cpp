@@ -439,7 +439,19 @@ std::wstring DriverDirectory() {
 }
 
 // The Linux path of a Wine path, for messages a developer can open directly.
-static std::string UnixPath(const std::wstring& path) {
+std::wstring DosPath(const std::string& unixPath) {
+  using Fn = wchar_t*(CDECL*)(const char*);
+  auto fn = reinterpret_cast<Fn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")));
+  if (!fn) return Widen(unixPath);
+  wchar_t* d = fn(unixPath.c_str());
+  if (!d) return Widen(unixPath);
+  std::wstring s = d;
+  HeapFree(GetProcessHeap(), 0, d);
+  return s;
+}
+
+std::string UnixPath(const std::wstring& path) {
   using Fn = char*(CDECL*)(const wchar_t*);
   auto fn = reinterpret_cast<Fn>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
@@ -927,6 +939,26 @@ void DerezizTest::MenuKeys(HWND menu, const std::vector<UINT>& keys) {
   // The menu's tracking loop takes every keyboard message of its thread, so
   // keys posted to the first menu window also drive its submenus, in order.
   for (UINT vk : keys) Post(menu, WM_KEYDOWN, vk, 1 | (LPARAM(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC)) << 16));
+}
+
+std::vector<HWND> DerezizTest::OpenMenus() const {
+  std::vector<HWND> v;
+  for (HWND h : TopLevelWindows(pid(), L"#32768"))
+    if (IsWindowVisible(h)) v.push_back(h);
+  return v;
+}
+
+HWND DerezizTest::OpenSubmenu(HWND menu) {
+  MenuKeys(menu, {VK_RIGHT});
+  HWND sub = nullptr;
+  Wait(
+      [&] {
+        for (HWND h : OpenMenus())
+          if (h != menu) sub = h;
+        return sub != nullptr;
+      },
+      "a submenu to open");
+  return sub;
 }
 
 dz::IniDocument DerezizTest::ReadIni(const std::string& relative) {

@@ -135,6 +135,10 @@ bool WriteBytes(const std::wstring& path, const std::string& bytes);
 bool FileExists(const std::wstring& path);
 void RemoveTree(const std::wstring& path);
 std::wstring DriverDirectory();
+// Under Wine, a Windows path as the Linux path it names and back; elsewhere
+// the path as it is.
+std::string UnixPath(const std::wstring& path);
+std::wstring DosPath(const std::string& unixPath);
 
 // ---- waiting ----------------------------------------------------------------
 constexpr DWORD kDefaultTimeoutMs = 10000;
@@ -257,6 +261,11 @@ class DerezizTest : public ::testing::Test {
   // selects the first item, Up the last, Right opens a submenu.
   HWND WaitForMenu();
   void MenuKeys(HWND menu, const std::vector<UINT>& keys);
+  // The popup menus of the program that are open now, the first opened first.
+  std::vector<HWND> OpenMenus() const;
+  // Opens the submenu of the selected item with Right and returns it (null,
+  // with a failure, when none opens).
+  HWND OpenSubmenu(HWND menu);
 
   // --- settings files as the program left them ---
   dz::IniDocument ReadIni(const std::string& relative);
