@@ -38,6 +38,10 @@ void OnMainCommand(HWND main, WPARAM wParam, LPARAM lParam) {
     MemoWndProc(main, WM_COMMAND, wParam, lParam);
     return;
   }
+  if (wParam >= IDC_RESTORE_FIRST && wParam <= IDC_RESTORE_LAST) {
+    OnRestoreMemo(main, static_cast<int>(wParam - IDC_RESTORE_FIRST));
+    return;
+  }
   switch (LOWORD(wParam)) {
     case IDC_ADD_MEMO: OnAddMemo(main); break;
     case IDC_SHOW_ALL: ShowAllMemos(); break;

@@ -22,7 +22,8 @@ namespace dz {
 
 namespace {
 
-constexpr int kTrayCategorySubmenuPos = 4;
+constexpr int kTrayRestoreSubmenuPos = 3;
+constexpr int kTrayCategorySubmenuPos = 6;
 // Posted at the end of start-up: the notice about the start category is
 // shown once the memos are up and the message loop runs.
 constexpr UINT kShowStartNotice = WM_APP + 1;
@@ -142,6 +143,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     case WM_TRAY_CALLBACK: OnTrayCallback(hwnd, static_cast<UINT>(lParam)); return 0;
     case WM_INITMENU:
       OnCategoryInitMenu(GetSubMenu(TheApp().trayMenu, kTrayCategorySubmenuPos));
+      OnRestoreInitMenu(GetSubMenu(TheApp().trayMenu, kTrayRestoreSubmenuPos));
       return 0;
     case WM_COMMAND: OnMainCommand(hwnd, wParam, lParam); return 0;
     case WM_CLOSE: OnMainClose(hwnd); return 0;

@@ -175,8 +175,9 @@ bool DirectlyInside(const std::wstring& full, const std::wstring& data) {
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// Deletes the category's file and folder through the shell, which asks the
-// user first (one question for both). True when the category file is gone
+// Sends the category's file and folder to the Recycle Bin through the
+// shell (deleted outright where the drive has none), which asks the user
+// first (one question for both). True when the category file is gone
 // (or never existed); false when the user cancelled or the delete failed,
 // and then the file is where it was.
 bool DeleteCategoryFiles(const std::string& name) {
@@ -204,7 +205,8 @@ bool DeleteCategoryFiles(const std::string& name) {
   op.hwnd = TheProcess().main;
   op.wFunc = FO_DELETE;
   op.pFrom = list.c_str();
-  op.fFlags = FOF_SILENT;
+  // A category deleted by mistake can then be taken back from there.
+  op.fFlags = FOF_SILENT | FOF_ALLOWUNDO;
   const int rc = SHFileOperationW(&op);
   if (Exists(file)) {
     if (!op.fAnyOperationsAborted)

@@ -36,7 +36,12 @@ void DestroyAllMemos(bool recordState = true);
 void OnAddCategory(HWND wnd);                   // IDC_ADD_CATEGORY
 void OnDeleteCategory(HWND wnd);                // IDC_DELETE_CATEGORY
 void OnSwitchCategory(HWND wnd, WPARAM cmd);    // IDC_CATEGORY_FIRST..IDC_CATEGORY_LAST
-// Rebuilds a "カゴテリの変更" submenu (tray popup position 4, memo and
+// Rebuilds the "削除したメモを戻す" submenu from the current category's
+// bin: its newest memos, or one greyed item when it is empty.
+void OnRestoreInitMenu(HMENU submenu);
+// IDC_RESTORE_FIRST + slot: the kept memo comes back as the next memo.
+void OnRestoreMemo(HWND main, int slot);
+// Rebuilds a "カゴテリの変更" submenu (tray popup position 6, memo and
 // browser popup position 13) from the category list.
 void OnCategoryInitMenu(HMENU submenu);
 }  // namespace dz

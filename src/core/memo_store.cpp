@@ -113,16 +113,19 @@ LoadedTable LoadTable(SettingsFile& cat, std::string_view defaultUrl) {
     t.custColors[k] = static_cast<uint32_t>(cat.ReadInt(kSecMemos, "CustColor" + std::to_string(k), 0));
   t.count = MemoCount(cat);
   t.memos.resize(static_cast<size_t>(t.count));
-  for (int n = 0; n < t.count; ++n) {
-    LoadedMemo& m = t.memos[static_cast<size_t>(n)];
-    m.font = ReadFont(cat, n);
-    m.place = ReadPlacement(cat, n);
-    m.style = MemoInt(cat, n, "Style", 1);
-    m.brows = MemoInt(cat, n, "Brows", 0);
-    m.broUrl = cat.Read(kSecMemos, MemoKey(n, "BroURL"), defaultUrl, kMaxUrlChars);
-    m.windowLevel = MemoInt(cat, n, "WindowLebel", 0);
-  }
+  for (int n = 0; n < t.count; ++n) t.memos[static_cast<size_t>(n)] = LoadMemo(cat, n, defaultUrl);
   return t;
+}
+
+LoadedMemo LoadMemo(SettingsFile& cat, int n, std::string_view defaultUrl) {
+  LoadedMemo m;
+  m.font = ReadFont(cat, n);
+  m.place = ReadPlacement(cat, n);
+  m.style = MemoInt(cat, n, "Style", 1);
+  m.brows = MemoInt(cat, n, "Brows", 0);
+  m.broUrl = cat.Read(kSecMemos, MemoKey(n, "BroURL"), defaultUrl, kMaxUrlChars);
+  m.windowLevel = MemoInt(cat, n, "WindowLebel", 0);
+  return m;
 }
 
 bool SaveTable(SettingsFile& cat, const TableSnapshot& t) {

@@ -52,6 +52,8 @@ struct LoadedTable {
 // The memo count is clamped to 0..100, so a hand-edited "No" never reaches
 // beyond the table.
 LoadedTable LoadTable(SettingsFile& cat, std::string_view defaultUrl);
+// The same values for memo n alone.
+LoadedMemo LoadMemo(SettingsFile& cat, int n, std::string_view defaultUrl);
 
 // Saving: one replacement of the category file: Xdata/Ydata No0..No99,
 // CustColor0..15, No, and per memo x, y, h, l from the window rectangles.

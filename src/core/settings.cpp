@@ -211,6 +211,20 @@ bool IniDocument::Remove(std::string_view section, std::string_view key) {
   return true;
 }
 
+std::vector<std::pair<std::string, std::string>> IniDocument::Entries(std::string_view section) const {
+  std::vector<std::pair<std::string, std::string>> out;
+  const Section* s = FindSection(section);
+  if (!s) return out;
+  for (size_t i = 0; i < s->lines.size(); ++i) {
+    const Line& l = s->lines[i];
+    if (!l.isKey) continue;
+    const std::string_view key = std::string_view(l.text).substr(l.keyPos, l.keyLen);
+    if (FindKey(*s, key) != static_cast<int>(i)) continue;
+    out.emplace_back(std::string(key), std::string(Unquote(std::string_view(l.text).substr(l.valPos, l.valLen))));
+  }
+  return out;
+}
+
 std::string IniDocument::Serialize() const {
   size_t total = 0;
   for (const Section& s : sections_) {
@@ -283,6 +297,11 @@ bool SettingsFile::Readable() {
 std::optional<std::string> SettingsFile::Get(std::string_view section, std::string_view key) {
   Refresh();
   return doc_.Get(section, key);
+}
+
+std::vector<std::pair<std::string, std::string>> SettingsFile::Entries(std::string_view section) {
+  Refresh();
+  return doc_.Entries(section);
 }
 
 std::string SettingsFile::Read(std::string_view section, std::string_view key, std::string_view def,

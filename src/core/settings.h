@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace dz {
@@ -27,6 +28,9 @@ class IniDocument {
   bool Set(std::string_view section, std::string_view key, std::string_view value);
   // Removes the key (the first one of that name). Returns whether it existed.
   bool Remove(std::string_view section, std::string_view key);
+  // Every key of the section with its value as Get returns it, in file
+  // order; a name that occurs again is left out, as Get never finds it.
+  std::vector<std::pair<std::string, std::string>> Entries(std::string_view section) const;
   // The file's bytes: CR LF line ends.
   std::string Serialize() const;
 
@@ -111,6 +115,7 @@ class SettingsFile {
   int32_t ReadInt(std::string_view section, std::string_view key, int32_t def);
   // The whole value, uncut; nullopt when the key is absent.
   std::optional<std::string> Get(std::string_view section, std::string_view key);
+  std::vector<std::pair<std::string, std::string>> Entries(std::string_view section);
   // False while the file exists but cannot be read: nothing read from it
   // then is what it holds, and nothing may be written over it.
   bool Readable();

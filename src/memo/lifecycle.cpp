@@ -8,6 +8,7 @@
 #include "core/limits.h"
 #include "core/memo_style.h"
 #include "core/placement.h"
+#include "memo/deleted.h"
 #include "memo/memo_table.h"
 #include "memo/memo_window.h"
 #include "store/settings_access.h"
@@ -104,9 +105,17 @@ HWND CreateMemo(std::string_view escapedText) {
 void DeleteMemo(HWND w) {
   const int n = MemoNumberFromWindow(w);
   if (n < 0) return;
+  // Nothing is deleted that could not be kept for bringing back.
+  if (!KeepDeletedMemo(n)) {
+    Tell(("削除したメモを残しておくファイルに書き込めないため、メモを削除しませんでした。\n" + BinFile().path() +
+          "\n\n読み取り専用になっていないか、ディスクに空きがあるかを確かめてください。")
+             .c_str());
+    return;
+  }
   // The file moves first: if it cannot be rewritten the memo stays, so the
   // table never disagrees with the keys of the later memos.
   if (!RenumberAfterDelete(CategoryFile(), n, Memos().count)) {
+    ForgetKeptMemo();
     Tell(kMemoNotDeleted);
     return;
   }

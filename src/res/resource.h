@@ -20,6 +20,7 @@
 #define IDC_MAKE_DEFAULT 404  // memo menu; in the tray menu the category placeholder
 #define IDC_ABOUT 405
 #define IDC_EXIT 406
+#define IDC_FIND 407
 
 // Memo commands.
 #define IDC_LINK_PLACEHOLDER 500
@@ -71,6 +72,8 @@
 #define IDC_BROWSE_LINK_LAST 30116
 #define IDC_CATEGORY_FIRST 40020  // .. 40029
 #define IDC_CATEGORY_LAST 40029
+#define IDC_RESTORE_FIRST 40030  // .. 40049: recently deleted memos, newest first
+#define IDC_RESTORE_LAST 40049
 
 // Main window.
 #define IDT_ALIGN 40001

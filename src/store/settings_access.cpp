@@ -124,6 +124,12 @@ SettingsFile& CategoryFile() {
   return file;
 }
 
+SettingsFile& BinFile() {
+  static WinFileSystem plain;
+  static SettingsFile file(plain, std::string());
+  return file;
+}
+
 void SetBaseDirectory(std::string_view utf8Dir) {
   ThePaths().baseDir = std::string(utf8Dir);
   AppFile().set_path(ThePaths().baseDir + "\\Memo.dat");
@@ -134,7 +140,9 @@ std::wstring BaseDirectory() { return WidenUtf8(ThePaths().baseDir); }
 void SetCurrentCategory(std::string_view sjisName) {
   Paths& p = ThePaths();
   p.categoryName = std::string(sjisName);
-  CategoryFile().set_path(p.baseDir + "\\data\\" + NarrowUtf8(Widen(sjisName)) + ".dat");
+  const std::string file = NarrowUtf8(Widen(sjisName)) + ".dat";
+  CategoryFile().set_path(p.baseDir + "\\data\\" + file);
+  BinFile().set_path(p.baseDir + "\\backup\\bin\\" + file);
 }
 
 const std::string& CurrentCategory() { return ThePaths().categoryName; }

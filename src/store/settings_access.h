@@ -13,6 +13,11 @@ SettingsFile& AppFile();
 // "<base>\data\<category>.dat": every memo of the current category.
 SettingsFile& CategoryFile();
 
+// "<base>\backup\bin\<category>.dat": the current category's recently
+// deleted memos. Neither backed up nor reported through the write-failure
+// notice: the delete that writes it tells the user itself.
+SettingsFile& BinFile();
+
 // Sets the base directory (UTF-8) and points AppFile() at its Memo.dat.
 void SetBaseDirectory(std::string_view utf8Dir);
 // The base directory as a wide path, no trailing backslash.

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "../unit/ini_lines.h"
 #include "text_fixture.h"
 
 namespace e2e {
@@ -58,26 +59,43 @@ class Categories : public TextTest {
     EXPECT_TRUE(IsWindow(d.hwnd) && IsWindowVisible(d.hwnd)) << "the add dialog stays open";
   }
 
-  // The popup menus of the program that are open now, the first opened first.
-  std::vector<HWND> OpenMenus() {
-    std::vector<HWND> v;
-    for (HWND h : TopLevelWindows(pid(), L"#32768"))
-      if (IsWindowVisible(h)) v.push_back(h);
-    return v;
+  // The XDG trash Wine's shell sends deleted files to: run-e2e.sh gives the
+  // run its own through XDG_DATA_HOME. Empty when that is not set.
+  static std::wstring TrashDirectory() {
+    wchar_t buf[2048];
+    const DWORD n = GetEnvironmentVariableW(L"XDG_DATA_HOME", buf, 2048);
+    return n > 0 && n < 2048 ? DosPath(Narrow(buf) + "/Trash") : std::wstring();
   }
-  // Opens the submenu of the selected item with Right and returns it.
-  HWND OpenSubmenu(HWND menu) {
-    MenuKeys(menu, {VK_RIGHT});
-    HWND sub = nullptr;
-    Wait(
-        [&] {
-          for (HWND h : OpenMenus())
-            if (h != menu) sub = h;
-          return sub != nullptr;
-        },
-        "the category submenu");
-    return sub;
+  // The names in the trash (below "files") of what was at original, as its
+  // ".trashinfo" records it: what a restore from the trash puts back there.
+  std::vector<std::wstring> TrashedFrom(const std::wstring& original) {
+    std::vector<std::wstring> found;
+    const std::wstring trash = TrashDirectory();
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((trash + L"\\info\\*.trashinfo").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return found;
+    const std::string want = "Path=" + UnixPath(original);
+    do {
+      std::string info;
+      if (!ReadBytes(trash + L"\\info\\" + fd.cFileName, &info)) continue;
+      for (const std::string& line : dz::test::Lines(info))
+        if (line == want) {
+          const std::wstring name = fd.cFileName;
+          found.push_back(name.substr(0, name.size() - std::wstring(L".trashinfo").size()));
+        }
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+    return found;
   }
+  // Takes out of the trash what earlier runs of the test left there from original.
+  void ForgetTrashedFrom(const std::wstring& original) {
+    const std::wstring trash = TrashDirectory();
+    for (const std::wstring& name : TrashedFrom(original)) {
+      RemoveTree(trash + L"\\files\\" + name);
+      DeleteFileW((trash + L"\\info\\" + name + L".trashinfo").c_str());
+    }
+  }
+
 };
 
 // ---- adding -------------------------------------------------------------------
@@ -264,7 +282,7 @@ TEST_F(Categories, StoredNamesWindowsCanHoldOpenAndShortNamesOfOthersAreRefused)
 
 // ---- deleting -----------------------------------------------------------------
 
-TEST_F(Categories, DeletingTheMiddleOfThreeAsksTheShellAndRemovesFileAndFolder) {
+TEST_F(Categories, DeletingTheMiddleOfThreeAsksTheShellAndSendsFileAndFolderToTheTrash) {
   WriteMemoDat(List("B", {"A", "B", "C"}));
   WriteCategory("A", CategoryFile({MemoSetup{100, 100}}));
   WriteCategory("B", CategoryFile({MemoSetup{300, 100}, MemoSetup{300, 300}}));
@@ -273,6 +291,10 @@ TEST_F(Categories, DeletingTheMiddleOfThreeAsksTheShellAndRemovesFileAndFolder) 
   WriteFile("data\\A\\Bit0.png", "picture");
   // What a category of that name outside data would be: never touched.
   WriteFile("B.dat", "outside");
+  const std::string bBytes = ReadFileBytes("data\\B.dat");
+  ASSERT_FALSE(TrashDirectory().empty()) << "XDG_DATA_HOME is not set: run through scripts/run-e2e.sh";
+  ForgetTrashedFrom(Path("data\\B.dat"));
+  ForgetTrashedFrom(Path("data\\B"));
   ASSERT_TRUE(Start(2));
   const std::string before = ReadFileBytes("Memo.dat");
 
@@ -307,6 +329,15 @@ TEST_F(Categories, DeletingTheMiddleOfThreeAsksTheShellAndRemovesFileAndFolder) 
   EXPECT_TRUE(FileExists(Path("data\\A\\Bit0.png")));
   EXPECT_TRUE(FileExists(Path("data\\C.dat")));
   EXPECT_EQ(ReadFileBytes("B.dat"), "outside");
+  // Both went to the trash whole, each recorded with the place it came from.
+  const std::vector<std::wstring> file = TrashedFrom(Path("data\\B.dat")), folder = TrashedFrom(Path("data\\B"));
+  ASSERT_EQ(file.size(), 1u) << "the category file in " << UnixPath(TrashDirectory());
+  ASSERT_EQ(folder.size(), 1u) << "the category folder in " << UnixPath(TrashDirectory());
+  std::string trashed;
+  EXPECT_TRUE(ReadBytes(TrashDirectory() + L"\\files\\" + file[0], &trashed));
+  EXPECT_EQ(trashed, bBytes);
+  EXPECT_TRUE(ReadBytes(TrashDirectory() + L"\\files\\" + folder[0] + L"\\Bit0.png", &trashed));
+  EXPECT_EQ(trashed, "picture");
 
   // Nothing brings the deleted file back: not the switch, not the exit.
   ASSERT_TRUE(Exit());

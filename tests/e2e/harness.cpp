@@ -438,6 +438,19 @@ std::wstring DriverDirectory() {
   return slash == std::wstring::npos ? L"." : p.substr(0, slash);
 }
 
+// The Wine path of a Linux path.
+std::wstring DosPath(const std::string& unixPath) {
+  using Fn = wchar_t*(CDECL*)(const char*);
+  auto fn = reinterpret_cast<Fn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")));
+  if (!fn) return Widen(unixPath);
+  wchar_t* d = fn(unixPath.c_str());
+  if (!d) return Widen(unixPath);
+  std::wstring s = d;
+  HeapFree(GetProcessHeap(), 0, d);
+  return s;
+}
+
 std::string UnixPathOf(const std::wstring& path) {
   using Fn = char*(CDECL*)(const wchar_t*);
   auto fn = reinterpret_cast<Fn>(
@@ -450,8 +463,7 @@ std::string UnixPathOf(const std::wstring& path) {
   return s;
 }
 
-// A path for messages: the Linux one a developer can open directly.
-static std::string UnixPath(const std::wstring& path) {
+std::string UnixPath(const std::wstring& path) {
   const std::string u = UnixPathOf(path);
   return u.empty() ? Narrow(path) : u;
 }
@@ -1028,6 +1040,26 @@ void DerezizTest::MenuKeys(HWND menu, const std::vector<UINT>& keys) {
   // The menu's tracking loop takes every keyboard message of its thread, so
   // keys posted to the first menu window also drive its submenus, in order.
   for (UINT vk : keys) Post(menu, WM_KEYDOWN, vk, 1 | (LPARAM(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC)) << 16));
+}
+
+std::vector<HWND> DerezizTest::OpenMenus() const {
+  std::vector<HWND> v;
+  for (HWND h : TopLevelWindows(pid(), L"#32768"))
+    if (IsWindowVisible(h)) v.push_back(h);
+  return v;
+}
+
+HWND DerezizTest::OpenSubmenu(HWND menu) {
+  MenuKeys(menu, {VK_RIGHT});
+  HWND sub = nullptr;
+  Wait(
+      [&] {
+        for (HWND h : OpenMenus())
+          if (h != menu) sub = h;
+        return sub != nullptr;
+      },
+      "a submenu to open");
+  return sub;
 }
 
 dz::IniDocument DerezizTest::ReadIni(const std::string& relative) {

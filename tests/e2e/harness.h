@@ -135,6 +135,11 @@ bool WriteBytes(const std::wstring& path, const std::string& bytes);
 bool FileExists(const std::wstring& path);
 void RemoveTree(const std::wstring& path);
 std::wstring DriverDirectory();
+// Under Wine, a Windows path as the Linux path it names and back; elsewhere
+// the path as it is (UnixPathOf: "" then).
+std::string UnixPath(const std::wstring& path);
+std::string UnixPathOf(const std::wstring& path);
+std::wstring DosPath(const std::string& unixPath);
 
 // ---- waiting ----------------------------------------------------------------
 constexpr DWORD kDefaultTimeoutMs = 10000;
@@ -153,9 +158,6 @@ bool Within(const std::function<bool()>& cond, DWORD timeoutMs);
 // A memo window's style as the user sees it.
 inline bool Topmost(HWND h) { return (GetWindowLongW(h, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
 inline bool Framed(HWND h) { return (GetWindowLongW(h, GWL_STYLE) & WS_THICKFRAME) != 0; }
-
-// The Linux path of a path of the driver; "" where there is none.
-std::string UnixPathOf(const std::wstring& path);
 
 // ---- the desktop -----------------------------------------------------------
 // The driver and every program it starts run on their own desktop,
@@ -280,6 +282,11 @@ class DerezizTest : public ::testing::Test {
   // shows anything but the menu's background (a check mark). The selected
   // row is painted in the highlight colour and is not looked at (false).
   std::vector<bool> CheckMarks(HWND menu, int rows, int selected);
+  // The popup menus of the program that are open now, the first opened first.
+  std::vector<HWND> OpenMenus() const;
+  // Opens the submenu of the selected item with Right and returns it (null,
+  // with a failure, when none opens).
+  HWND OpenSubmenu(HWND menu);
 
   // --- settings files as the program left them ---
   dz::IniDocument ReadIni(const std::string& relative);
