@@ -134,7 +134,11 @@ std::wstring BaseDirectory() { return WidenUtf8(ThePaths().baseDir); }
 void SetCurrentCategory(std::string_view sjisName) {
   Paths& p = ThePaths();
   p.categoryName = std::string(sjisName);
-  CategoryFile().set_path(p.baseDir + "\\data\\" + NarrowUtf8(Widen(sjisName)) + ".dat");
+  CategoryFile().set_path(CategoryFilePath(sjisName));
+}
+
+std::string CategoryFilePath(std::string_view sjisName) {
+  return ThePaths().baseDir + "\\data\\" + NarrowUtf8(Widen(sjisName)) + ".dat";
 }
 
 const std::string& CurrentCategory() { return ThePaths().categoryName; }
