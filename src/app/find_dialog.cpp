@@ -82,6 +82,16 @@ void Refill(HWND dlg) {
   SetDlgItemTextW(dlg, IDC_FIND_STATUS, StatusText().c_str());
 }
 
+// Up, Down, Page Up and Page Down in the edit field move through the hits,
+// so that typing, choosing and Enter need no other key.
+WNDPROC g_editProc = nullptr;
+
+LRESULT CALLBACK QueryFieldProc(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_KEYDOWN && (wParam == VK_UP || wParam == VK_DOWN || wParam == VK_PRIOR || wParam == VK_NEXT))
+    return SendMessageW(GetDlgItem(GetParent(edit), IDC_FIND_LIST), msg, wParam, lParam);
+  return CallWindowProcW(g_editProc, edit, msg, wParam, lParam);
+}
+
 // Enter, the open button or a double click: the selected hit, else the
 // first one.
 void OnOpenChosen(HWND dlg) {
@@ -104,6 +114,8 @@ INT_PTR CALLBACK FindProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
       SendDlgItemMessageW(dlg, IDC_FIND_TEXT, EM_LIMITTEXT, kMaxValueChars, 0);
       const int stops[] = {kCategoryColumn};
       SendDlgItemMessageW(dlg, IDC_FIND_LIST, LB_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(stops));
+      g_editProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+          GetDlgItem(dlg, IDC_FIND_TEXT), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&QueryFieldProc)));
       Refill(dlg);
       SetForegroundWindow(dlg);
       return TRUE;  // the focus goes to the edit field

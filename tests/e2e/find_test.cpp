@@ -94,7 +94,10 @@ TEST_F(Finding, AMemoOfAnotherCategoryIsOpenedInItsCategoryAndAHiddenOneShown) {
   ASSERT_TRUE(d);
   Type(GetDlgItem(d.hwnd, kFindText), L"ｶﾞｲﾄﾞ");
   ASSERT_TRUE(WaitForHits(d, {L"B\tガイドブック", L"B\tGuide: ｶﾞｲﾄﾞの地図"}));
-  Send(GetDlgItem(d.hwnd, kFindList), LB_SETCURSEL, 1);
+  // Down from the field moves through the hits: the second one.
+  PressInField(d, VK_DOWN);
+  PressInField(d, VK_DOWN);
+  ASSERT_TRUE(Wait([&] { return Send(GetDlgItem(d.hwnd, kFindList), LB_GETCURSEL) == 1; }, "the second hit selected"));
   PressInField(d, VK_RETURN);
   ASSERT_TRUE(WaitClosed(d));
   EXPECT_TRUE(Wait([&] { return IsWindowVisible(map) != FALSE; }, "the hidden memo to be shown"));
