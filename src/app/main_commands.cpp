@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "app/find_dialog.h"
 #include "app/memo_proc.h"
 #include "category/category.h"
 #include "core/limits.h"
@@ -46,6 +47,7 @@ void OnMainCommand(HWND main, WPARAM wParam, LPARAM lParam) {
     case IDC_ADD_MEMO: OnAddMemo(main); break;
     case IDC_SHOW_ALL: ShowAllMemos(); break;
     case IDC_HIDE_ALL: HideAllMemos(); break;
+    case IDC_FIND: OpenFindDialog(main); break;
     case IDC_ADD_CATEGORY: MemoWndProc(main, WM_COMMAND, wParam, lParam); break;
     case IDC_ABOUT: OnAbout(main); break;
     case IDC_EXIT: SendMessageW(main, WM_CLOSE, 0, 0); break;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/app.h"
+#include "app/hotkeys.h"
 #include "app/main_commands.h"
 #include "app/memo_proc.h"
 #include "app/minute_clock.h"
@@ -88,6 +89,8 @@ bool OnMainCreate(HWND hwnd) {
     if (!g_startNotice.empty()) g_startNotice += "\n\n";
     g_startNotice += UnreadableCategoryMessage();
   }
+  const std::string hotkeys = RegisterHotkeys(hwnd);
+  if (!hotkeys.empty()) g_startNotice += (g_startNotice.empty() ? "" : "\n\n") + hotkeys;
   // The icon comes once the memos are painted (a timer is handled only when
   // no window waits for its paint): adding it waits on the shell, which sets
   // up its notification area for the first icon of a session, a tenth of a
@@ -108,6 +111,7 @@ void OnMainClose(HWND hwnd) {
 void OnMainDestroy(HWND hwnd) {
   App& app = TheApp();
   PublishMainWindow(nullptr);
+  UnregisterHotkeys(hwnd);
   StopMinuteClock(hwnd);
   // Placements are read from the windows, so this comes before they go.
   SaveMemoTable();
@@ -146,6 +150,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
       OnRestoreInitMenu(GetSubMenu(TheApp().trayMenu, kTrayRestoreSubmenuPos));
       return 0;
     case WM_COMMAND: OnMainCommand(hwnd, wParam, lParam); return 0;
+    case WM_HOTKEY: OnHotkey(hwnd, wParam); return 0;
     case WM_CLOSE: OnMainClose(hwnd); return 0;
     case WM_DISPLAYCHANGE: BringAllMemosWithinReach(); return 0;
     case WM_SETTINGCHANGE:

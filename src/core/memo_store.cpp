@@ -62,9 +62,11 @@ int CountStoredMemos(SettingsFile& cat) {
   return n;
 }
 
-// The memo count. A hand-edited count that is no number or negative would
-// hide the stored memos and let the next new memo overwrite memo 0, so the
-// memos the file holds are counted instead.
+}  // namespace
+
+// A hand-edited count that is no number or negative would hide the stored
+// memos and let the next new memo overwrite memo 0, so the memos the file
+// holds are counted instead.
 int MemoCount(SettingsFile& cat) {
   const std::optional<std::string> no = cat.Get(kSecMemos, "No");
   if (!no) return 0;
@@ -72,8 +74,6 @@ int MemoCount(SettingsFile& cat) {
   if (count < 0 || !HasNumber(*no)) return CountStoredMemos(cat);
   return std::min<int32_t>(count, kMaxMemos);
 }
-
-}  // namespace
 
 FontSpec ReadFont(SettingsFile& cat, int n) {
   FontSpec f;

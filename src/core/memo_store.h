@@ -77,6 +77,9 @@ bool SaveTable(SettingsFile& cat, const TableSnapshot& t);
 // ever written. False when n is not a memo or the write failed.
 bool RenumberAfterDelete(SettingsFile& cat, int n, int count);
 
+// The memo count of a category file, 0..kMaxMemos.
+int MemoCount(SettingsFile& cat);
+
 // Font keys of memo n with their defaults.
 FontSpec ReadFont(SettingsFile& cat, int n);
 

@@ -136,6 +136,13 @@ void ShowAllMemos() {
   }
 }
 
+void BringMemoForward(HWND w) {
+  BringWithinReach(w, WorkAreas());
+  ShowWindow(w, SW_SHOWNORMAL);
+  SetWindowPos(w, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  SetForegroundWindow(w);
+}
+
 void HideAllMemos() {
   for (HWND w : MemoWindows()) ShowWindow(w, SW_HIDE);
 }

@@ -39,6 +39,9 @@ void InvalidateAllMemos(BOOL erase);
 // the nearest one; reachable memos stay where they are.
 void BringAllMemosWithinReach();
 
+// Shows memo w if it was hidden, within reach, in front of the others and
+// active.
+void BringMemoForward(HWND w);
 void ShowAllMemos();             // IDC_SHOW_ALL
 void HideAllMemos();             // IDC_HIDE_ALL
 void OnHideMemo(HWND memo);      // IDC_HIDE_MEMO

@@ -11,6 +11,7 @@
 #define IDD_CAG 111
 #define IDD_INT 112
 #define IDD_URL 113
+#define IDD_FIND 114
 
 // Program-wide commands.
 #define IDC_ADD_MEMO 400
@@ -109,3 +110,9 @@
 #define IDC_URL_EDIT 301
 #define IDC_URL_OK 302
 #define IDC_URL_CANCEL 303
+
+// Dialog IDD_FIND.
+#define IDC_FIND_LABEL 350
+#define IDC_FIND_TEXT 351
+#define IDC_FIND_LIST 352
+#define IDC_FIND_STATUS 353

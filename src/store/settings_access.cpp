@@ -140,9 +140,12 @@ std::wstring BaseDirectory() { return WidenUtf8(ThePaths().baseDir); }
 void SetCurrentCategory(std::string_view sjisName) {
   Paths& p = ThePaths();
   p.categoryName = std::string(sjisName);
-  const std::string file = NarrowUtf8(Widen(sjisName)) + ".dat";
-  CategoryFile().set_path(p.baseDir + "\\data\\" + file);
-  BinFile().set_path(p.baseDir + "\\backup\\bin\\" + file);
+  CategoryFile().set_path(CategoryFilePath(sjisName));
+  BinFile().set_path(p.baseDir + "\\backup\\bin\\" + NarrowUtf8(Widen(sjisName)) + ".dat");
+}
+
+std::string CategoryFilePath(std::string_view sjisName) {
+  return ThePaths().baseDir + "\\data\\" + NarrowUtf8(Widen(sjisName)) + ".dat";
 }
 
 const std::string& CurrentCategory() { return ThePaths().categoryName; }

@@ -27,6 +27,8 @@ std::wstring BaseDirectory();
 void SetCurrentCategory(std::string_view sjisName);
 // The current category's name as stored in Memo.dat (code page 932 bytes).
 const std::string& CurrentCategory();
+// "<base>\data\<name>.dat" (UTF-8): the file of the category sjisName.
+std::string CategoryFilePath(std::string_view sjisName);
 // "<base>\data\<name>" as a wide path (the category's own directory).
 std::wstring CategoryDirectory(std::string_view sjisName);
 

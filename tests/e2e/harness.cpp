@@ -1009,6 +1009,17 @@ void DerezizTest::Mouse(DWORD flags, int x, int y) {
   if (SendInput(1, &in, sizeof in) != 1) ADD_FAILURE() << "SendInput failed: " << GetLastError();
 }
 
+void DerezizTest::KeyInput(const std::vector<WORD>& keys) {
+  std::vector<INPUT> in(keys.size() * 2);
+  for (size_t i = 0; i < keys.size(); ++i) {
+    in[i].type = in[in.size() - 1 - i].type = INPUT_KEYBOARD;
+    in[i].ki.wVk = in[in.size() - 1 - i].ki.wVk = keys[i];
+    in[in.size() - 1 - i].ki.dwFlags = KEYEVENTF_KEYUP;
+  }
+  if (SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT)) != in.size())
+    ADD_FAILURE() << "SendInput failed: " << GetLastError();
+}
+
 bool DerezizTest::WaitForMoveSize(HWND hwnd, bool moving) {
   DWORD thread = GetWindowThreadProcessId(hwnd, nullptr);
   return Wait(

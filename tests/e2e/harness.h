@@ -270,6 +270,9 @@ class DerezizTest : public ::testing::Test {
   // Real mouse input at a screen point (SendInput): flags 0 only moves,
   // MOUSEEVENTF_LEFTDOWN / LEFTUP / RIGHTDOWN ... press and release there.
   void Mouse(DWORD flags, int x, int y);
+  // Real keyboard input (SendInput): presses the keys in order and releases
+  // them in the reverse order, as a user holds Ctrl and Alt and taps N.
+  void KeyInput(const std::vector<WORD>& keys);
   // Waits until the window's thread is (or is no longer) in a move or size
   // loop, i.e. until a drag has begun (or ended).
   bool WaitForMoveSize(HWND hwnd, bool moving);
