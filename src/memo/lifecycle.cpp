@@ -137,7 +137,7 @@ void ShowAllMemos() {
 }
 
 void BringMemoForward(HWND w) {
-  BringWithinReach(w, WorkAreas());
+  BringWithinReach(w, MonitorRects());
   ShowWindow(w, SW_SHOWNORMAL);
   SetWindowPos(w, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   SetForegroundWindow(w);
