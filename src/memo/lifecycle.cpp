@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "core/dpi.h"
 #include "core/keys.h"
 #include "core/limits.h"
 #include "core/memo_style.h"
@@ -11,6 +12,7 @@
 #include "memo/memo_table.h"
 #include "memo/memo_window.h"
 #include "store/settings_access.h"
+#include "win/dpi.h"
 #include "win/message.h"
 #include "win/process.h"
 #include "win/text.h"
@@ -71,6 +73,21 @@ HWND CreateMemoWindow(const Placement& place, int style, int windowLevel, const 
   return w;
 }
 
+Placement ShownPlace(const Placement& stored, const std::vector<ScaledMonitor>& monitors) {
+  const int i = MonitorOfStored(stored, monitors);
+  return i < 0 ? ToShown(stored, ScaledMonitor{Rect{}, SystemDpi()}) : ToShown(stored, monitors[static_cast<size_t>(i)]);
+}
+
+Placement ShownPlace(const Placement& stored) { return ShownPlace(stored, ScaledMonitors()); }
+
+Placement StoredPlaceOf(int n) {
+  const Memo& m = Memos()[n];
+  RECT r = {};
+  if (!m.wnd || !GetWindowRect(m.wnd, &r)) return m.place;  // hidden memos have their rectangle too
+  return ToStored(m.place, Placement{r.left, r.top, r.right - r.left, r.bottom - r.top},
+                  MonitorOfWindow(m.wnd, m.dpi));
+}
+
 void SetFaceName(LOGFONTW& lf, std::string_view sjisFace) {
   const std::wstring face = Widen(sjisFace);
   // A name cut inside a character would name no font at all; a shortened
@@ -80,9 +97,9 @@ void SetFaceName(LOGFONTW& lf, std::string_view sjisFace) {
   lf.lfFaceName[len] = L'\0';
 }
 
-HFONT CreateMemoFont(const FontSpec& font) {
+HFONT CreateMemoFont(const FontSpec& font, int32_t dpi) {
   LOGFONTW lf = {};
-  lf.lfHeight = font.height;
+  lf.lfHeight = ToPixels(font.height, dpi);
   lf.lfItalic = font.italic ? TRUE : FALSE;
   lf.lfUnderline = font.underline ? TRUE : FALSE;
   lf.lfStrikeOut = font.strikeout ? TRUE : FALSE;
@@ -98,9 +115,11 @@ HWND CreateMemo(std::string_view escapedText) {
   NewMemo nm = ApplyTemplate(CategoryFile(), n, escapedText);
   if (!nm.stored) return nullptr;
   Memo& memo = m[n];
-  ReplaceMemoFont(n, CreateMemoFont(nm.font));
   memo.browser = nullptr;
-  memo.wnd = CreateMemoWindow(nm.place, nm.style, nm.windowLevel);
+  memo.wnd = CreateMemoWindow(ShownPlace(nm.place), nm.style, nm.windowLevel);
+  memo.place = nm.place;
+  memo.dpi = DpiOfWindow(memo.wnd);
+  ReplaceMemoFont(n, CreateMemoFont(nm.font, memo.dpi));
   m.count = n + 1;
   return memo.wnd;
 }
