@@ -22,34 +22,24 @@ MemoSetup Paper(int x, int y, int w, int h, const std::string& text) {
   return m;
 }
 
-// Rows of the image that hold text from column fromX on.
-std::vector<bool> InkRows(const Image& img, int fromX = 0) {
-  std::vector<bool> rows(static_cast<size_t>(img.height()), false);
-  for (int y = 0; y < img.height(); ++y)
-    for (int x = fromX; x < img.width() && !rows[size_t(y)]; ++x)
-      rows[size_t(y)] = !NearColor(img.At(x, y), kPaper, kInk);
-  return rows;
-}
-
-// Distance from the top of the first line of text to the top of the second
-// (the same glyphs on both): the font's line height. -1 without two lines.
-// Columns left of fromX are left out (an editor's caret stands there).
-int LineSpacing(const Image& img, int fromX = 0) {
-  const std::vector<bool> rows = InkRows(img, fromX);
-  int y = 0, first = -1;
-  while (y < int(rows.size()) && !rows[size_t(y)]) ++y;
-  first = y;
-  while (y < int(rows.size()) && rows[size_t(y)]) ++y;
-  while (y < int(rows.size()) && !rows[size_t(y)]) ++y;
-  return y < int(rows.size()) && first < int(rows.size()) ? y - first : -1;
-}
-
-// The last row with text, -1 without any.
-int LastInkRow(const Image& img) {
-  const std::vector<bool> rows = InkRows(img);
-  for (int y = int(rows.size()) - 1; y >= 0; --y)
-    if (rows[size_t(y)]) return y;
-  return -1;
+// In an image of black text on white: the tops of the first two lines and
+// the last row of text, -1 where there is none. Columns left of fromX are
+// left out (an editor's caret stands there).
+struct TextRows {
+  int first = -1, second = -1, last = -1;
+  int Spacing() const { return second >= 0 ? second - first : -1; }  // the font's line height
+};
+TextRows FindTextRows(const Image& img, int fromX = 0) {
+  TextRows t;
+  for (int y = 0, prev = 0; y < img.height(); ++y) {
+    int ink = 0;
+    for (int x = fromX; x < img.width() && !ink; ++x) ink = !NearColor(img.At(x, y), kPaper, kInk);
+    if (ink && !prev && t.first >= 0 && t.second < 0) t.second = y;
+    if (ink && t.first < 0) t.first = y;
+    if (ink) t.last = y;
+    prev = ink;
+  }
+  return t;
 }
 
 std::string Size(const RECT& r) { return std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top); }
@@ -76,7 +66,8 @@ class DisplayScale : public TextTest {
   // give or take the pixel the font's own rounding may add or take away.
   bool WaitLineSpacing(HWND w, int spacing, const std::string& what, int fromX = 0) {
     int seen = -1;
-    const bool ok = Wait([&] { return std::abs((seen = LineSpacing(CaptureClient(w), fromX)) - spacing) <= 1; },
+    const bool ok =
+        Wait([&] { return std::abs((seen = FindTextRows(CaptureClient(w), fromX).Spacing()) - spacing) <= 1; },
                          what + ": lines " + std::to_string(spacing) + " pixels apart");
     if (!ok) ADD_FAILURE() << what << ": the lines are " << seen << " pixels apart";
     return ok;
@@ -138,8 +129,8 @@ TEST_F(Scaled, StoredPlacesShowOneAndAHalfTimesAndAreStoredBackUnchangedAcrossRe
     int lastPlain = -1, lastScrolled = -1;
     EXPECT_TRUE(Wait(
         [&] {
-          lastPlain = LastInkRow(CaptureClient(plain));
-          lastScrolled = LastInkRow(CaptureClient(scrolled));
+          lastPlain = FindTextRows(CaptureClient(plain)).last;
+          lastScrolled = FindTextRows(CaptureClient(scrolled)).last;
           return lastPlain > 0 && lastPlain - lastScrolled == 15;
         },
         "the scrolled memo's text 15 pixels higher"))

@@ -73,12 +73,6 @@ const std::vector<ScaledMonitor> kDesk = {
     M(-1920, 300, 0, 1380, 144),
 };
 
-TEST(Dpi, UnitAreaKeepsTheCornerAndScalesTheSize) {
-  EXPECT_EQ(UnitArea(kDesk[0]), (Rect{0, 0, 1440, 810}));
-  EXPECT_EQ(UnitArea(kDesk[1]), (Rect{2880, 0, 4800, 1080}));
-  EXPECT_EQ(UnitArea(kDesk[2]), (Rect{-1920, 300, -640, 1020}));
-}
-
 TEST(Dpi, AStoredPlaceBelongsToTheMonitorHoldingMostOfIt) {
   struct Case {
     Placement stored;
