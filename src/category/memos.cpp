@@ -67,7 +67,8 @@ bool LoadMemoTable() {
   for (int n = 0; n < t.count; ++n) {
     const LoadedMemo& lm = t.memos[static_cast<size_t>(n)];
     Memo& memo = m[n];
-    memo.wnd = CreateMemoWindow(ShownPlace(lm.place, monitors), lm.style, lm.windowLevel, areas);
+    memo.shown = ShownPlace(lm.place, monitors);
+    memo.wnd = CreateMemoWindow(memo.shown, lm.style, lm.windowLevel, areas);
     memo.place = lm.place;
     memo.dpi = DpiOfWindow(memo.wnd);
     ReplaceMemoFont(n, CreateMemoFont(lm.font, memo.dpi));
@@ -100,7 +101,12 @@ bool SaveMemoTable() {
   const bool saved = SaveTable(CategoryFile(), snap);
   // What the file holds now is what the windows are compared with next.
   if (saved)
-    for (int n = 0; n < m.count; ++n) m[n].place = snap.places[static_cast<size_t>(n)];
+    for (int n = 0; n < m.count; ++n) {
+      RECT r = {};
+      if (!m[n].wnd || !GetWindowRect(m[n].wnd, &r)) continue;
+      m[n].place = snap.places[static_cast<size_t>(n)];
+      m[n].shown = Placement{r.left, r.top, r.right - r.left, r.bottom - r.top};
+    }
   return named && saved;
 }
 

@@ -84,8 +84,10 @@ Placement StoredPlaceOf(int n) {
   const Memo& m = Memos()[n];
   RECT r = {};
   if (!m.wnd || !GetWindowRect(m.wnd, &r)) return m.place;  // hidden memos have their rectangle too
-  return ToStored(m.place, Placement{r.left, r.top, r.right - r.left, r.bottom - r.top},
-                  MonitorOfWindow(m.wnd, m.dpi));
+  const Placement now{r.left, r.top, r.right - r.left, r.bottom - r.top};
+  // Also where the place lies across monitors of different scales.
+  if (now.x == m.shown.x && now.y == m.shown.y && now.w == m.shown.w && now.h == m.shown.h) return m.place;
+  return ToStored(m.place, now, MonitorOfWindow(m.wnd, m.dpi));
 }
 
 void SetFaceName(LOGFONTW& lf, std::string_view sjisFace) {
@@ -116,7 +118,8 @@ HWND CreateMemo(std::string_view escapedText) {
   if (!nm.stored) return nullptr;
   Memo& memo = m[n];
   memo.browser = nullptr;
-  memo.wnd = CreateMemoWindow(ShownPlace(nm.place), nm.style, nm.windowLevel);
+  memo.shown = ShownPlace(nm.place);
+  memo.wnd = CreateMemoWindow(memo.shown, nm.style, nm.windowLevel);
   memo.place = nm.place;
   memo.dpi = DpiOfWindow(memo.wnd);
   ReplaceMemoFont(n, CreateMemoFont(nm.font, memo.dpi));

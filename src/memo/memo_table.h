@@ -64,9 +64,11 @@ struct Memo {
   // window shows them at dpi.
   int32_t vOffset = 0;     // text drawn this many units higher
   int32_t hOffset = 0;     // text drawn this many units further left
-  // The place as last read or stored: saved again unchanged while the
-  // window still shows it, so rounding never moves a memo.
+  // The place as last read or stored, and the window place it was shown
+  // at: saved again unchanged while the window is still there, so rounding
+  // never moves a memo.
   Placement place;
+  Placement shown;
   int32_t dpi = kBaseDpi;  // the scale the window is shown at
   PictureCache picture;    // owned: goes with the record
 };
