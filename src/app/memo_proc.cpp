@@ -12,6 +12,7 @@
 #include "memo/memo_table.h"
 #include "memo/memo_window.h"
 #include "res/resource.h"
+#include "store/settings_access.h"
 #include "text/edit.h"
 #include "text/textio.h"
 #include "win/process.h"
@@ -84,6 +85,23 @@ void OnMemoSize(HWND memo, int width, int height) {
   OnEditorParentSize(memo, width, height);
 }
 
+// The memo went to a monitor of another scale (or the scale changed): it
+// takes the rectangle the system suggests, which keeps its size in units,
+// and its font is built again for the new scale. The browser host and the
+// editor follow the new size through WM_SIZE.
+void OnMemoDpiChanged(HWND memo, int32_t dpi, const RECT& suggested) {
+  const int n = MemoNumberFromWindow(memo);
+  if (n >= 0) {
+    Memos()[n].dpi = dpi;
+    HFONT font = CreateMemoFont(ReadFont(CategoryFile(), n), dpi);
+    OnEditorParentFont(memo, font);
+    ReplaceMemoFont(n, font);
+  }
+  SetWindowPos(memo, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  InvalidateRect(memo, nullptr, TRUE);
+}
+
 void OnMemoActivate(HWND memo, WORD state) {
   if (state == WA_INACTIVE) CommitEditorOn(memo);
 }
@@ -130,6 +148,9 @@ LRESULT CALLBACK MemoWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     case WM_DESTROY: OnMemoDestroy(hwnd); return 0;
     case WM_MOVE: OnMemoMove(hwnd); return 0;
     case WM_SIZE: OnMemoSize(hwnd, LOWORD(lParam), HIWORD(lParam)); return 0;
+    case WM_DPICHANGED:
+      OnMemoDpiChanged(hwnd, LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return 0;
     case WM_ACTIVATE: OnMemoActivate(hwnd, LOWORD(wParam)); return 0;
     case WM_CLOSE: OnMemoClose(hwnd); return 0;
     case WM_KEYDOWN: OnMemoKeyDown(hwnd, wParam); return 0;

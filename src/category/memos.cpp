@@ -10,6 +10,7 @@
 #include "memo/memo_table.h"
 #include "memo/memo_window.h"
 #include "store/settings_access.h"
+#include "win/dpi.h"
 #include "win/message.h"
 
 namespace dz {
@@ -61,12 +62,16 @@ bool LoadMemoTable() {
   // The count comes first: a window's own creation messages look it up
   // before its handle is in the table and must find nothing.
   m.count = t.count;
-  const std::vector<Rect> monitors = MonitorRects();
+  const std::vector<Rect> monitorRects = MonitorRects();
+  const std::vector<ScaledMonitor> monitors = ScaledMonitors();
   for (int n = 0; n < t.count; ++n) {
     const LoadedMemo& lm = t.memos[static_cast<size_t>(n)];
     Memo& memo = m[n];
-    ReplaceMemoFont(n, CreateMemoFont(lm.font));
-    memo.wnd = CreateMemoWindow(lm.place, lm.style, lm.windowLevel, monitors);
+    memo.shown = ShownPlace(lm.place, monitors);
+    memo.wnd = CreateMemoWindow(memo.shown, lm.style, lm.windowLevel, monitorRects);
+    memo.place = lm.place;
+    memo.dpi = DpiOfWindow(memo.wnd);
+    ReplaceMemoFont(n, CreateMemoFont(lm.font, memo.dpi));
     if (lm.brows == 1) {
       memo.browser = CreateBrowserHost(memo.wnd, lm.broUrl);
       if (memo.browser) InvalidateRect(memo.wnd, nullptr, FALSE);
@@ -90,10 +95,18 @@ bool SaveMemoTable() {
   for (int n = 0; n < m.count; ++n) {
     RECT r = {};
     const bool hasWindow = m[n].wnd && GetWindowRect(m[n].wnd, &r);  // hidden memos too
-    snap.places.push_back(Placement{r.left, r.top, r.right - r.left, r.bottom - r.top});
+    snap.places.push_back(hasWindow ? StoredPlaceOf(n) : m[n].place);
     snap.keepStored.push_back(!hasWindow);
   }
   const bool saved = SaveTable(CategoryFile(), snap);
+  // What the file holds now is what the windows are compared with next.
+  if (saved)
+    for (int n = 0; n < m.count; ++n) {
+      RECT r = {};
+      if (!m[n].wnd || !GetWindowRect(m[n].wnd, &r)) continue;
+      m[n].place = snap.places[static_cast<size_t>(n)];
+      m[n].shown = Placement{r.left, r.top, r.right - r.left, r.bottom - r.top};
+    }
   return named && saved;
 }
 

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "core/dpi.h"
 #include "core/keys.h"
 #include "core/limits.h"
 #include "core/memo_style.h"
@@ -12,6 +13,7 @@
 #include "memo/memo_table.h"
 #include "memo/memo_window.h"
 #include "store/settings_access.h"
+#include "win/dpi.h"
 #include "win/message.h"
 #include "win/process.h"
 #include "win/text.h"
@@ -68,6 +70,23 @@ HWND CreateMemoWindow(const Placement& place, int style, int windowLevel, const 
                          r.right - r.left, r.bottom - r.top, nullptr, nullptr, TheProcess().inst, nullptr);
 }
 
+Placement ShownPlace(const Placement& stored, const std::vector<ScaledMonitor>& monitors) {
+  const int i = MonitorOfStored(stored, monitors);
+  return i < 0 ? ToShown(stored, ScaledMonitor{Rect{}, SystemDpi()}) : ToShown(stored, monitors[static_cast<size_t>(i)]);
+}
+
+Placement ShownPlace(const Placement& stored) { return ShownPlace(stored, ScaledMonitors()); }
+
+Placement StoredPlaceOf(int n) {
+  const Memo& m = Memos()[n];
+  RECT r = {};
+  if (!m.wnd || !GetWindowRect(m.wnd, &r)) return m.place;  // hidden memos have their rectangle too
+  const Placement now{r.left, r.top, r.right - r.left, r.bottom - r.top};
+  // Also where the place lies across monitors of different scales.
+  if (now.x == m.shown.x && now.y == m.shown.y && now.w == m.shown.w && now.h == m.shown.h) return m.place;
+  return ToStored(m.place, now, MonitorOfWindow(m.wnd, m.dpi));
+}
+
 void SetFaceName(LOGFONTW& lf, std::string_view sjisFace) {
   const std::wstring face = Widen(sjisFace);
   // A name cut inside a character would name no font at all; a shortened
@@ -77,9 +96,9 @@ void SetFaceName(LOGFONTW& lf, std::string_view sjisFace) {
   lf.lfFaceName[len] = L'\0';
 }
 
-HFONT CreateMemoFont(const FontSpec& font) {
+HFONT CreateMemoFont(const FontSpec& font, int32_t dpi) {
   LOGFONTW lf = {};
-  lf.lfHeight = font.height;
+  lf.lfHeight = ToPixels(font.height, dpi);
   lf.lfItalic = font.italic ? TRUE : FALSE;
   lf.lfUnderline = font.underline ? TRUE : FALSE;
   lf.lfStrikeOut = font.strikeout ? TRUE : FALSE;
@@ -95,9 +114,12 @@ HWND CreateMemo(std::string_view escapedText) {
   NewMemo nm = ApplyTemplate(CategoryFile(), n, escapedText);
   if (!nm.stored) return nullptr;
   Memo& memo = m[n];
-  ReplaceMemoFont(n, CreateMemoFont(nm.font));
   memo.browser = nullptr;
-  memo.wnd = CreateMemoWindow(nm.place, nm.style, nm.windowLevel);
+  memo.shown = ShownPlace(nm.place);
+  memo.wnd = CreateMemoWindow(memo.shown, nm.style, nm.windowLevel);
+  memo.place = nm.place;
+  memo.dpi = DpiOfWindow(memo.wnd);
+  ReplaceMemoFont(n, CreateMemoFont(nm.font, memo.dpi));
   m.count = n + 1;
   return memo.wnd;
 }

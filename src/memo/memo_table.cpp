@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "win/dpi.h"
+
 namespace dz {
 
 void GdiplusBitmapRelease::operator()(Gdiplus::GpBitmap* bitmap) const {
@@ -23,6 +25,11 @@ int MemoNumberFromWindow(HWND wnd) {
     if (m.memo[n].wnd == wnd) return n;
   }
   return -1;
+}
+
+int32_t DpiOfMemo(HWND w) {
+  const int n = MemoNumberFromWindow(w);
+  return n >= 0 ? Memos()[n].dpi : DpiOfWindow(w);
 }
 
 bool InBrowserMode(int n) {

@@ -10,7 +10,9 @@
 #include <type_traits>
 #include <vector>
 
+#include "core/dpi.h"
 #include "core/limits.h"
+#include "core/memo_store.h"
 
 namespace Gdiplus {
 class GpBitmap;
@@ -18,8 +20,10 @@ class GpBitmap;
 
 namespace dz {
 
-// Height of the strip a memo in browser mode shows above its browser.
+// Height of the strip a memo in browser mode shows above its browser, in
+// 96-dpi units.
 inline constexpr int kCaptionStripHeight = 16;
+inline int CaptionStripPixels(int32_t dpi) { return ToPixels(kCaptionStripHeight, dpi); }
 
 struct GdiplusBitmapRelease {
   void operator()(Gdiplus::GpBitmap* bitmap) const;
@@ -56,8 +60,16 @@ struct Memo {
   HWND wnd = nullptr;
   HFONT font = nullptr;    // owned: released when replaced or when the memo goes
   HWND browser = nullptr;  // browser host inside wnd, or null
-  int32_t vOffset = 0;     // text drawn this many pixels higher
-  int32_t hOffset = 0;     // text drawn this many pixels further left
+  // Offsets, font heights and the place are 96-dpi units, as stored; the
+  // window shows them at dpi.
+  int32_t vOffset = 0;     // text drawn this many units higher
+  int32_t hOffset = 0;     // text drawn this many units further left
+  // The place as last read or stored, and the window place it was shown
+  // at: saved again unchanged while the window is still there, so rounding
+  // never moves a memo.
+  Placement place;
+  Placement shown;
+  int32_t dpi = kBaseDpi;  // the scale the window is shown at
   PictureCache picture;    // owned: goes with the record
 };
 
@@ -75,6 +87,8 @@ MemoTable& Memos();
 
 // Memo number whose window is wnd, or -1.
 int MemoNumberFromWindow(HWND wnd);
+// The scale memo window w is shown at; the window's own for any other.
+int32_t DpiOfMemo(HWND w);
 // True while memo n hosts a live browser window.
 bool InBrowserMode(int n);
 // Puts font into memo n's record and releases the font it replaces.

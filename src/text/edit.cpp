@@ -313,6 +313,11 @@ void OnEditorParentSize(HWND memo, int w, int h) {
   if (g_editor.wnd && GetParent(g_editor.wnd) == memo) MoveWindow(g_editor.wnd, 0, 0, w, h, TRUE);
 }
 
+void OnEditorParentFont(HWND memo, HFONT font) {
+  if (g_editor.wnd && GetParent(g_editor.wnd) == memo)
+    SendMessageW(g_editor.wnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
 void LoadEditorLibraries() {
   // RICHED32.dll is what the program has always asked for; riched20.dll
   // gives the Unicode class. Without either, edit mode does nothing and the

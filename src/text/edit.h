@@ -21,4 +21,7 @@ bool CommitEditorOn(HWND memo);
 HWND Editor();
 // The memo's client area is now w x h: an editor on it follows.
 void OnEditorParentSize(HWND memo, int w, int h);
+// The memo's font is about to be replaced by font: an editor on it takes
+// the new one while the old one still exists.
+void OnEditorParentFont(HWND memo, HFONT font);
 }  // namespace dz

@@ -513,6 +513,16 @@ bool UseTestDesktop() {
   return true;
 }
 
+bool WriteDisplayScale(DWORD dpi) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS)
+    return false;
+  const LONG rc = RegSetValueExW(key, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+  RegCloseKey(key);
+  return rc == ERROR_SUCCESS;
+}
+
 // ---- the program under test -----------------------------------------------------
 
 void DerezizTest::SetUp() {
@@ -554,6 +564,15 @@ void DerezizTest::TearDown() {
   if (pi_.hProcess) CloseHandle(pi_.hProcess);
   if (pi_.hThread) CloseHandle(pi_.hThread);
   pi_ = PROCESS_INFORMATION{};
+  if (scaled_) {
+    EXPECT_TRUE(WriteDisplayScale(96)) << "cannot put the display scale back to 96 dpi";
+    scaled_ = false;
+  }
+}
+
+void DerezizTest::SetDisplayScale(DWORD dpi) {
+  scaled_ = true;
+  ASSERT_TRUE(WriteDisplayScale(dpi)) << "cannot set the display scale to " << dpi << " dpi";
 }
 
 std::wstring DerezizTest::Path(const std::string& relative) const {
@@ -1030,6 +1049,44 @@ bool DerezizTest::WaitForMoveSize(HWND hwnd, bool moving) {
         return in == moving;
       },
       moving ? "a drag of the window to begin" : "the drag of the window to end");
+}
+
+bool DerezizTest::DragMemoTo(HWND m, POINT grab, int x, int y) {
+  const RECT before = WindowRect(m);
+  // A real press, move and release of the mouse, as a user does: move only
+  // once the drag has begun. The memo turns the press into a caption drag.
+  Mouse(0, grab.x, grab.y);
+  Mouse(MOUSEEVENTF_LEFTDOWN, grab.x, grab.y);
+  if (!WaitForMoveSize(m, true)) return false;
+  // Nudge until the memo follows: from then on it keeps its distance to the
+  // pointer. (The system's move loop takes its starting point a moment after
+  // it begins; a move before that is not part of the drag.)
+  int px = grab.x;
+  while (WindowRect(m).left == before.left && px < grab.x + 30) {
+    Mouse(0, ++px, grab.y);
+    Within([&] { return WindowRect(m).left != before.left; }, 200);
+  }
+  const RECT start = WindowRect(m);
+  if (start.left == before.left) {
+    ADD_FAILURE() << "the memo does not follow the pointer";
+    Mouse(MOUSEEVENTF_LEFTUP, px, grab.y);
+    return false;
+  }
+  const int tx = x + px - start.left, ty = y + grab.y - start.top;
+  auto there = [&] { return WindowRect(m).left == x && WindowRect(m).top == y; };
+  for (int step = 1; step <= 10; ++step) Mouse(0, px + (tx - px) * step / 10, grab.y + (ty - grab.y) * step / 10);
+  // Released once the memo is under the pointer, as a user does: the move
+  // loop ends at the release without taking its point.
+  const bool followed = Wait(there, "the memo to follow the drag to (" + std::to_string(x) + "," +
+                                        std::to_string(y) + ")");
+  Mouse(MOUSEEVENTF_LEFTUP, tx, ty);
+  if (!WaitForMoveSize(m, false)) return false;
+  if (!followed || !there()) {
+    ADD_FAILURE() << "the memo did not follow the drag to (" << x << "," << y << "); it is at "
+                  << RectStr(WindowRect(m));
+    return false;
+  }
+  return true;
 }
 
 HWND DerezizTest::WaitForMenu() {

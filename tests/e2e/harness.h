@@ -168,6 +168,11 @@ inline bool Framed(HWND h) { return (GetWindowLongW(h, GWL_STYLE) & WS_THICKFRAM
 constexpr wchar_t kTestDesktop[] = L"DerezizE2E";
 // Switches the calling thread to the test desktop; call before any window.
 bool UseTestDesktop();
+// The display scale, in dots per inch, that programs started from now on
+// see: Wine reads "LogPixels" under HKCU\Control Panel\Desktop when a
+// process starts. The driver sets 96 at its own start, so a run that ended
+// inside a scaled test leaves no later run scaled.
+bool WriteDisplayScale(DWORD dpi);
 
 // ---- the program under test ---------------------------------------------------
 // One test's run of dereziz.exe: its base directory and its process.
@@ -214,6 +219,10 @@ class DerezizTest : public ::testing::Test {
   // once with a clear message.
   bool Wait(const std::function<bool()>& cond, const std::string& what,
             DWORD timeoutMs = kDefaultTimeoutMs);
+
+  // Starts that follow in this test see a display of dpi dots per inch;
+  // the test's end puts 96 back.
+  void SetDisplayScale(DWORD dpi);
 
   // --- windows ---
   std::vector<HWND> Memos() const;          // every "Child"/"child" window, shown or not
@@ -276,6 +285,10 @@ class DerezizTest : public ::testing::Test {
   // Waits until the window's thread is (or is no longer) in a move or size
   // loop, i.e. until a drag has begun (or ended).
   bool WaitForMoveSize(HWND hwnd, bool moving);
+  // Drags the memo with the real mouse, taking hold of it at the screen
+  // point `grab`, until its top-left corner is at (x, y), and lets go.
+  // False (with a failure) when it does not end there.
+  bool DragMemoTo(HWND memo, POINT grab, int x, int y);
   // Waits for a popup menu of the program (after a right click, a tray
   // callback) and drives it with keys, as a user would: Down from nothing
   // selects the first item, Up the last, Right opens a submenu.
@@ -324,6 +337,7 @@ class DerezizTest : public ::testing::Test {
   std::vector<HWND> snapshot_;
   bool screenshotTaken_ = false;
   bool exitFailed_ = false;
+  bool scaled_ = false;
 };
 
 // Another run of dereziz.exe beside the test's own: a second start in the

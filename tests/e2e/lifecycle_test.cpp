@@ -432,37 +432,11 @@ TEST_F(Lifecycle, DraggingAMemoMovesIt) {
   ASSERT_TRUE(Start(1));
   HWND m = MemoAt(200, 200);
   ASSERT_NE(m, nullptr);
-  // A real press, move and release of the mouse, as a user does: move only
-  // once the drag has begun. The memo turns the press into a caption drag.
-  Mouse(0, 250, 250);
-  Mouse(MOUSEEVENTF_LEFTDOWN, 250, 250);
-  ASSERT_TRUE(WaitForMoveSize(m, true));
-  // Nudge until the memo follows: from then on it keeps its distance to the
-  // pointer. (The system's move loop takes its starting point a moment after
-  // it begins; a move before that is not part of the drag.)
-  int x = 250;
-  while (WindowRect(m).left == 200 && x < 280) {
-    Mouse(0, ++x, 250);
-    Within([&] { return WindowRect(m).left != 200; }, 200);
-  }
-  const RECT start = WindowRect(m);
-  ASSERT_NE(start.left, 200) << "the memo does not follow the pointer";
-  const int dx = x - start.left, dy = 250 - start.top;
-  const int wantX = x + 150 - dx, wantY = 330 - dy;
-  auto there = [&] { return WindowRect(m).left == wantX && WindowRect(m).top == wantY; };
-  for (int step = 1; step <= 10; ++step) Mouse(0, x + step * 15, 250 + step * 8);
-  // Released once the memo is under the pointer, as a user does: the move
-  // loop ends at the release without taking its point.
-  ASSERT_TRUE(Wait(there, "the memo to follow the drag to (" + std::to_string(wantX) + "," +
-                              std::to_string(wantY) + ")"))
-      << "it is at " << RectStr(WindowRect(m));
-  Mouse(MOUSEEVENTF_LEFTUP, x + 150, 330);
-  ASSERT_TRUE(WaitForMoveSize(m, false));
-  EXPECT_TRUE(there()) << "the memo is at " << RectStr(WindowRect(m));
+  ASSERT_TRUE(DragMemoTo(m, POINT{250, 250}, 350, 280));
   ASSERT_TRUE(Exit());
   dz::IniDocument cat = Category();
-  EXPECT_EQ(Get(cat, "ChildWindow", "0x"), std::to_string(wantX));
-  EXPECT_EQ(Get(cat, "ChildWindow", "0y"), std::to_string(wantY));
+  EXPECT_EQ(Get(cat, "ChildWindow", "0x"), "350");
+  EXPECT_EQ(Get(cat, "ChildWindow", "0y"), "280");
 }
 
 }  // namespace
