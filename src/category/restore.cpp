@@ -12,6 +12,7 @@
 #include "memo/memo_window.h"
 #include "res/resource.h"
 #include "store/settings_access.h"
+#include "win/dpi.h"
 #include "win/message.h"
 #include "win/process.h"
 #include "win/text.h"
@@ -57,10 +58,13 @@ void OnRestoreMemo(HWND main, int slot) {
   record.vOffset = memo.vOffset;
   record.hOffset = memo.hOffset;
   record.browser = nullptr;
-  ReplaceMemoFont(n, CreateMemoFont(lm.font));
   // As for a new memo, the count follows the window: its creation
   // messages must not find the number yet.
-  record.wnd = CreateMemoWindow(lm.place, lm.style, lm.windowLevel);
+  record.shown = ShownPlace(lm.place);
+  record.wnd = CreateMemoWindow(record.shown, lm.style, lm.windowLevel);
+  record.place = lm.place;
+  record.dpi = DpiOfWindow(record.wnd);
+  ReplaceMemoFont(n, CreateMemoFont(lm.font, record.dpi));
   table.count = n + 1;
   if (record.wnd && lm.brows == 1) {
     record.browser = CreateBrowserHost(record.wnd, lm.broUrl);

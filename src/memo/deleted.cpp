@@ -9,6 +9,7 @@
 #include "core/memo_bin.h"
 #include "core/number.h"
 #include "memo/memo_table.h"
+#include "memo/memo_window.h"
 #include "store/settings_access.h"
 
 namespace dz {
@@ -29,13 +30,13 @@ bool KeepDeletedMemo(int n) {
   if (n < 0 || n >= table.count) return false;
   KeptMemo kept = ReadMemoKeys(CategoryFile(), n);
   // The file has the place the memo had at the last save; the window has
-  // where the user left it.
-  RECT r;
-  if (table[n].wnd && GetWindowRect(table[n].wnd, &r)) {
-    SetProperty(kept, "x", FormatInt(r.left));
-    SetProperty(kept, "y", FormatInt(r.top));
-    SetProperty(kept, "h", FormatInt(r.right - r.left));  // the width is stored as "h"
-    SetProperty(kept, "l", FormatInt(r.bottom - r.top));
+  // where the user left it (kept in the files' units, like every place).
+  if (table[n].wnd) {
+    const Placement p = StoredPlaceOf(n);
+    SetProperty(kept, "x", FormatInt(p.x));
+    SetProperty(kept, "y", FormatInt(p.y));
+    SetProperty(kept, "h", FormatInt(p.w));  // the width is stored as "h"
+    SetProperty(kept, "l", FormatInt(p.h));
   }
   kept.vOffset = table[n].vOffset;
   kept.hOffset = table[n].hOffset;
