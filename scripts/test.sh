@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: native
 # unit tests, the same under AddressSanitizer and UBSan, short fuzzing runs,
-# a build of the Windows program where GoogleTest cannot be found, and the
-# end-to-end suite that drives the real dereziz.exe under Wine.
+# a build of the Windows program where GoogleTest cannot be found, the
+# end-to-end suite that drives the real dereziz.exe under Wine, and the tests of
+# the common dialogs against a build made with Clang.
 # Every stage runs and reports even when an earlier one failed; a build that
 # fails counts as one failure and skips only the tests that need it. The last
 # line is "N passed, N failed"; the exit status is non-zero when any failed.
@@ -135,24 +136,62 @@ else
   stage_result "Windows build without GoogleTest" 0 1
 fi
 
-echo "== end-to-end tests (Wine) =="
-if step build-win bash scripts/build.sh win; then
-  bash scripts/run-e2e.sh build/win 2>&1 | tee "$log/e2e.txt"
+# e2e_stage <stage> <build dir> <log name> [gtest args...]: runs the
+# end-to-end driver of a build and counts its tests. With DEREZIZ_E2E_EXPECT
+# set, that many tests must have run (a filter that names a test no longer
+# there must not pass by running nothing).
+e2e_stage() {
+  local stage="$1" dir="$2" name="$3" e2e_rc p f sk ran
+  shift 3
+  bash scripts/run-e2e.sh "$dir" "$@" 2>&1 | tee "$log/$name.txt"
   e2e_rc=${PIPESTATUS[0]}
-  p=$(grep -Eo '\[  PASSED  \] [0-9]+ test' "$log/e2e.txt" | tail -1 | grep -Eo '[0-9]+' || true)
-  f=$(grep -Eo '\[  FAILED  \] [0-9]+ test' "$log/e2e.txt" | tail -1 | grep -Eo '[0-9]+' || true)
+  p=$(grep -Eo '\[  PASSED  \] [0-9]+ test' "$log/$name.txt" | tail -1 | grep -Eo '[0-9]+' || true)
+  f=$(grep -Eo '\[  FAILED  \] [0-9]+ test' "$log/$name.txt" | tail -1 | grep -Eo '[0-9]+' || true)
   if [ -z "$p" ] && [ -z "$f" ]; then
-    echo "end-to-end suite did not report (exit code $e2e_rc), see $log/e2e.txt"
+    echo "end-to-end suite did not report (exit code $e2e_rc), see $log/$name.txt"
     f=1
   elif [ "$e2e_rc" -ne 0 ] && [ "${f:-0}" -eq 0 ]; then
     # A driver that reported everything passed but ended badly.
     echo "end-to-end driver ended with exit code $e2e_rc"
     f=1
   fi
-  sk=$(grep -Eo '\[  SKIPPED \] [0-9]+ test' "$log/e2e.txt" | tail -1 | grep -Eo '[0-9]+' || true)
-  stage_result "end-to-end tests" "${p:-0}" "${f:-0}" "${sk:+$sk skipped}"
+  if [ -n "${DEREZIZ_E2E_EXPECT:-}" ]; then
+    ran=$(grep -Eo '^\[==========\] [0-9]+ tests? from .* ran' "$log/$name.txt" | tail -1 | grep -Eo '[0-9]+' | head -1 || true)
+    if [ "${ran:-0}" -ne "$DEREZIZ_E2E_EXPECT" ]; then
+      echo "$stage: ${ran:-0} tests ran, $DEREZIZ_E2E_EXPECT named"
+      f=$((${f:-0} + 1))
+    fi
+  fi
+  sk=$(grep -Eo '\[  SKIPPED \] [0-9]+ test' "$log/$name.txt" | tail -1 | grep -Eo '[0-9]+' || true)
+  stage_result "$stage" "${p:-0}" "${f:-0}" "${sk:+$sk skipped}"
+}
+
+echo "== end-to-end tests (Wine) =="
+if step build-win bash scripts/build.sh win; then
+  e2e_stage "end-to-end tests" build/win e2e
 else
   stage_result "end-to-end tests (build)" 0 1
+fi
+
+# The program built a second time with Clang and LLD must behave the same.
+# Its own driver (built with Clang too) runs the tests that open the common
+# dialogs, which are bound when first used: the open and save dialogs, the
+# colour and the font dialog; and the About box with its version.
+echo "== Windows program built with Clang (end-to-end tests of the dialogs) =="
+clang_tests=(
+  TextFile.InsertsAFileAtTheStartAndAtTheEnd
+  TextFile.SavesTheDisplayTextAsBytes
+  BackgroundSolid.CancellingTheColourDialogKeepsTheColourButMakesItSolid
+  BackgroundPicture.ChosenPictureIsStretchedRescaledAndFollowsItsFile
+  BackgroundPicture.SavedInEachOfTheFiveFormats
+  Style.FontDialogCancelKeepsOkStoresAndShowsAtOnce
+  Exiting.VersionInformationIsOwnedByTheMainWindow
+)
+if step build-win-clang bash scripts/build.sh win-clang; then
+  DEREZIZ_E2E_EXPECT=${#clang_tests[@]} e2e_stage "end-to-end tests (Clang build)" build/win-clang e2e-clang \
+    --gtest_filter="$(IFS=:; echo "${clang_tests[*]}")"
+else
+  stage_result "end-to-end tests (Clang build)" 0 1
 fi
 
 echo
