@@ -9,6 +9,7 @@
 #include "memo/memo_table.h"
 #include "memo/memo_window.h"
 #include "res/resource.h"
+#include "res/version.h"
 #include "win/message.h"
 #include "win/process.h"
 
@@ -27,7 +28,7 @@ void OnAddMemo(HWND main) {
 
 void OnAbout(HWND main) {
   HICON icon = static_cast<HICON>(LoadImageW(TheProcess().inst, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 32, 32, 0));
-  ShellAboutW(main, L"Dereziz#Dereziz/ver.1.00", L"Dereziz ― デスクトップに貼る付せんメモ", icon);
+  ShellAboutW(main, L"Dereziz#Dereziz/ver." DEREZIZ_VERSION_W, L"Dereziz ― デスクトップに貼る付せんメモ", icon);
   if (icon) DestroyIcon(icon);
 }
 

@@ -1,6 +1,5 @@
 // Topmost and frame flags, the font and the template style of a memo.
 #include <windows.h>
-#include <commdlg.h>
 
 #include <optional>
 #include <string>
@@ -16,6 +15,7 @@
 #include "res/resource.h"
 #include "store/settings_access.h"
 #include "text/edit.h"
+#include "win/common_dialogs.h"
 #include "win/message.h"
 #include "win/text.h"
 
@@ -143,7 +143,7 @@ void OnChangeFont(HWND memo) {
   cf.lpLogFont = &lf;
   cf.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_EFFECTS;
   cf.rgbColors = static_cast<COLORREF>(cat.ReadInt(kSecMemos, MemoKey(n, "FontColor"), 0));
-  if (!ChooseFontW(&cf)) return;
+  if (!FontDialog(&cf)) return;
   // The dialog is modal: the memo may have been deleted meanwhile.
   n = MemoNumberFromWindow(memo);
   if (n < 0) return;

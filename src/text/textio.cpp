@@ -1,7 +1,5 @@
 #include "text/textio.h"
 
-#include <commdlg.h>
-
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +12,7 @@
 #include "memo/memo_window.h"
 #include "store/settings_access.h"
 #include "text/clipboard.h"
+#include "win/common_dialogs.h"
 #include "win/message.h"
 #include "win/process.h"
 #include "win/text.h"
@@ -111,7 +110,7 @@ void OnInsertFile(HWND memo, bool atStart) {
   const std::wstring title = WidenUtf8("テキストファイルの選択");
   ofn.lpstrTitle = title.c_str();
   ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
-  if (!GetOpenFileNameW(&ofn)) return;
+  if (!OpenFileDialog(&ofn)) return;
 
   std::optional<std::string> text = ReadTextFile(file);
   if (!text) {
@@ -137,7 +136,7 @@ void OnSaveMemoText(HWND memo) {
   const std::wstring title = WidenUtf8("文章の保存");
   ofn.lpstrTitle = title.c_str();
   ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
-  if (!GetSaveFileNameW(&ofn)) return;
+  if (!SaveFileDialog(&ofn)) return;
 
   int n = MemoNumberFromWindow(memo);
   if (n < 0) return;

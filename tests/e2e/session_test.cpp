@@ -1,5 +1,6 @@
 // Scrolling offsets, the exit confirmation and the end of the Windows session.
 #include "harness.h"
+#include "res/version.h"
 
 namespace e2e {
 namespace {
@@ -209,7 +210,7 @@ TEST_F(Exiting, VersionInformationIsOwnedByTheMainWindow) {
       },
       "the about box (caption naming Dereziz)"));
   EXPECT_EQ(d.owner, main());
-  EXPECT_NE(d.text.find(L"Dereziz/ver.1.00"), std::wstring::npos) << Narrow(d.text);
+  EXPECT_NE(d.text.find(L"Dereziz/ver." DEREZIZ_VERSION_W), std::wstring::npos) << Narrow(d.text);
   EXPECT_NE(d.text.find(L"デスクトップに貼る付せんメモ"), std::wstring::npos) << "the credit line, in Japanese";
   ASSERT_TRUE(Press(d, IDOK));
   ASSERT_TRUE(ExpectAlive());
