@@ -92,14 +92,27 @@ HFONT CreateMemoFont(const FontSpec& font) {
 }
 
 HWND CreateMemo(std::string_view escapedText) {
+  // The new memo goes after the last one of the file, so the table follows
+  // the file first: its records then have the file's numbers.
+  SyncTable();
   MemoTable& m = Memos();
   if (m.count < 0 || m.count >= kMaxMemos) return nullptr;
-  const int n = m.count;
-  NewMemo nm = ApplyTemplate(CategoryFile(), n, escapedText);
+  const std::string id = NewMemoId();
+  NewMemo nm = ApplyTemplate(CategoryFile(), escapedText, id);
   if (!nm.stored) return nullptr;
+  if (nm.number != m.count) {
+    // Another program added memos in between: they come with this one.
+    SyncTable(true);
+    const int n = MemoNumberFromId(id);
+    return n >= 0 ? m[n].wnd : nullptr;
+  }
+  const int n = m.count;
   Memo& memo = m[n];
   ReplaceMemoFont(n, CreateMemoFont(nm.font));
   memo.browser = nullptr;
+  memo.id = id;
+  memo.vOffset = memo.hOffset = 0;
+  memo.read = MemoState{id, nm.place, 0, 0};
   memo.wnd = CreateMemoWindow(nm.place, nm.style, nm.windowLevel);
   m.count = n + 1;
   return memo.wnd;
@@ -109,14 +122,17 @@ void DeleteMemo(HWND w) {
   const int n = MemoNumberFromWindow(w);
   if (n < 0) return;
   // The file moves first: if it cannot be rewritten the memo stays, so the
-  // table never disagrees with the keys of the later memos.
-  if (!RenumberAfterDelete(CategoryFile(), n, Memos().count)) {
+  // table never disagrees with the keys of the later memos. The memo is
+  // found in the file by its identity, wherever another program moved it.
+  if (!DeleteStoredMemo(CategoryFile(), Memos()[n].id, n)) {
     Tell(kMemoNotDeleted);
     return;
   }
   RemoveMemoRecord(n);
   // w is no longer in the table, so its destruction records nothing.
   DestroyWindow(w);
+  // The file may hold changes of another program the table has not seen.
+  SyncTable();
 }
 
 void InvalidateAllMemos(BOOL erase) {

@@ -14,6 +14,9 @@ void OpenEditor(HWND memo);
 // text cannot be written the user is told and the editor stays open with
 // it: false then.
 bool CommitEditor();
+// Forgets the editor without writing its text: its memo is going with a
+// category that is being deleted.
+void AbandonEditor();
 // The editor window, or null.
 HWND Editor();
 // The memo's client area is now w x h: an editor on it follows.
