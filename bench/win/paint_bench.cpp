@@ -4,7 +4,9 @@
 // memo windows are shown and painted; one full repaint (every memo
 // invalidated at once, polled until none has an update region left); a
 // switch between two categories of 100 memos (until all new windows are
-// painted); private memory once all are painted and repainted; with switches, also the
+// painted); private memory once all are painted and repainted; with switches, also (the
+// program only) a change of every memo put into its category file by another program, as a
+// synchronisation service does, until every window follows it and is painted; the
 // delete of memo 0 (from the OK of its confirmation) and the end of the
 // session (the program saves its table), until the process has ended.
 // Prints each round, then the medians and the median of the ratios. With idle on, both are then started

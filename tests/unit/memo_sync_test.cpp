@@ -50,14 +50,6 @@ INSTANTIATE_TEST_SUITE_P(
         MatchCase{"EmptyFile", {"a"}, {}, {}}),
     [](const ::testing::TestParamInfo<MatchCase>& i) { return std::string(i.param.name); });
 
-TEST(FindMemo, FollowsTheIdentityAndFallsBackOnTheNumberOnlyWithoutIds) {
-  EXPECT_EQ(FindMemo({"b", "c"}, "c", 2), 1);
-  EXPECT_EQ(FindMemo({"b", "c"}, "a", 0), -1);  // deleted elsewhere
-  EXPECT_EQ(FindMemo({"", ""}, "a", 1), 1);     // no identities stored yet
-  EXPECT_EQ(FindMemo({"", "a"}, "a", 0), 1);
-  EXPECT_EQ(FindMemo({"x"}, "a", 5), -1);
-}
-
 MemoState M(const std::string& id, int x, int y = 0, int v = 0, int h = 0) {
   return MemoState{id, Placement{x, y, 100, 100}, v, h};
 }
@@ -116,20 +108,6 @@ class MemoSyncFileTest : public ::testing::Test {
   test::FakeFileSystem fs;
   SettingsFile cat{fs, "data/data1.dat"};
 };
-
-TEST_F(MemoSyncFileTest, SaveAfterAnotherProgramAddedAMemoKeepsItsCountAndKeys) {
-  fs.Put("data/data1.dat", "[ChildWindow]\r\nNo=1\r\n0Id=a\r\n0x=1\r\n0Text=mine\r\n");
-  const TableState read = ReadTableState(cat);
-  fs.Put("data/data1.dat",
-         "[ChildWindow]\r\nNo=2\r\n0Id=a\r\n0x=1\r\n0Text=mine\r\n1Id=z\r\n1x=40\r\n1Text=theirs\r\n");
-  TableState mine = read;
-  mine.memos[0].place.x = 2;
-  ASSERT_TRUE(SaveTable(cat, read, mine));
-  EXPECT_EQ(cat.Read(kSecMemos, "No", ""), "2");
-  EXPECT_EQ(Key(0, "x"), "2");
-  EXPECT_EQ(Key(1, "Text"), "theirs");
-  EXPECT_EQ(Key(1, "x"), "40");
-}
 
 TEST_F(MemoSyncFileTest, DeleteFollowsTheIdentityIntoTheFileAsItIsNow) {
   // Memo a was deleted elsewhere; this program still numbers b as 1.
