@@ -32,9 +32,7 @@ bool WaitUntilReadable(SettingsFile& file) {
   }
   return file.Readable();
 }
-}  // namespace
 
-namespace {
 // Version of the category file the table last followed.
 uint64_t g_followed = 0;
 
