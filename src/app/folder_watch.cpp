@@ -71,7 +71,9 @@ bool StartFolderWatch(const std::wstring& dir, HWND wnd, UINT msg) {
   g_watch.watching = false;
   g_watch.stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   g_watch.ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  if (g_watch.stop && g_watch.ready) g_watch.thread = CreateThread(nullptr, 0, WatchThread, nullptr, 0, nullptr);
+  // It only waits: a small stack is plenty.
+  if (g_watch.stop && g_watch.ready)
+    g_watch.thread = CreateThread(nullptr, 64 * 1024, WatchThread, nullptr, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
   if (g_watch.thread) WaitForSingleObject(g_watch.ready, INFINITE);
   if (!g_watch.watching) {
     StopFolderWatch();
