@@ -48,7 +48,8 @@ TEST_F(ChangedElsewhere, AMemoAddedElsewhereAppearsAndSurvivesTheExit) {
   });
   HWND theirs = WaitForMemoAt(400, 300);
   ASSERT_NE(theirs, nullptr) << "the memo added elsewhere shows";
-  EXPECT_TRUE(IsWindowVisible(theirs));
+  // Found as soon as it exists, while it is still being created.
+  EXPECT_TRUE(Wait([&] { return IsWindowVisible(theirs) != FALSE; }, "the added memo to be shown"));
 
   // A memo added here afterwards goes after it.
   SnapshotMemos();
