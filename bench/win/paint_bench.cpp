@@ -4,7 +4,9 @@
 // memo windows are shown and painted; one full repaint (every memo
 // invalidated at once, polled until none has an update region left); a
 // switch between two categories of 100 memos (until all new windows are
-// painted); private memory once all are painted and repainted; with switches, also the
+// painted); private memory once all are painted and repainted; with switches, also (the
+// program only) a change of every memo put into its category file by another program, as a
+// synchronisation service does, until every window follows it and is painted; the
 // delete of memo 0 (from the OK of its confirmation) and the end of the
 // session (the program saves its table), until the process has ended.
 // Prints each round, then the medians and the median of the ratios. With idle on, both are then started
@@ -150,6 +152,7 @@ struct Timing {
   double repaint = 0;  // median of the full repaints
   long privateKb = -1;  // private dirty memory once all are painted and repainted
   double switched = 0;  // median of the category switches until all new memos are painted
+  double followed = -1;  // an outside change of every memo of the category taken in; the program only
   double deleted = 0;   // from the OK of the confirmation until memo 0 is gone and the handler is over
   double ended = 0;     // from the end of the session until the process has ended; -1 when killed
 };
@@ -268,10 +271,38 @@ double TimeSwitch(HWND target, WPARAM command, Found* f) {
   }
 }
 
+// Puts bytes in as the category file the way a synchronisation service
+// does (written beside, renamed over) and waits until every memo window has
+// the height `height` and is painted. The time in ms from the rename, or a
+// negative number on a timeout.
+double TimeOutsideChange(const std::wstring& file, const std::string& bytes, int height, Found* f) {
+  const std::wstring beside = file + L".~sync";
+  if (!WriteFileBytes(beside, bytes)) return -1;
+  LARGE_INTEGER freq, t0, t1;
+  QueryPerformanceFrequency(&freq);
+  QueryPerformanceCounter(&t0);
+  if (!MoveFileExW(beside.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING)) return -1;
+  for (;;) {
+    bool done = true;
+    for (HWND h : f->memos) {
+      RECT r;
+      done = done && GetWindowRect(h, &r) && r.bottom - r.top == height;
+    }
+    done = done && AllPainted(f->memos);
+    QueryPerformanceCounter(&t1);
+    if (done) return Ms(t0, t1, freq);
+    if (Ms(t0, t1, freq) > 60000) {
+      fprintf(stderr, "outside change: not taken in after 60 s\n");
+      return -1;
+    }
+    Sleep(1);
+  }
+}
+
 // Starts cmd in dir, waits until its 100 windows are all painted, then
 // repaints them all `repaints` times. false on a timeout.
 bool Measure(const std::wstring& exe, const std::wstring& args, const std::wstring& dir, int repaints,
-             int switches, Timing* out) {
+             int switches, const std::string& changed, Timing* out) {
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
@@ -331,6 +362,12 @@ bool Measure(const std::wstring& exe, const std::wstring& args, const std::wstri
     times.push_back(ms);
   }
   out->switched = Median(times);
+  // The program again shows the category it started with: another program
+  // changes the height of every memo in its file.
+  if (ok && real && switches > 0 && switches % 2 == 0) {
+    out->followed = TimeOutsideChange(dir + L"\\data\\data1.dat", changed, 56, &f);
+    ok = out->followed >= 0;
+  }
   // Deleting and ending wait for a window manager's answer for every framed
   // window taken down: timed only where the switches are, on Wine's desktop.
   if (ok && switches > 0) {
@@ -440,13 +477,17 @@ int wmain(int argc, wchar_t** argv) {
            WriteFileBytes(dir + L"\\data\\data2.dat", ini);
   };
   const std::wstring floorArgs = std::to_wstring(text.size());
+  // The category as another PC changed it: every memo one pixel higher.
+  std::string changed = ini;
+  for (size_t at = changed.find("l=55\r\n"); at != std::string::npos; at = changed.find("l=55\r\n", at))
+    changed.replace(at, 4, "l=56");
 
   // The real program and the floor take turns, so a load that comes and
   // goes on the machine weighs on both alike.
   Figure startup("start-up until all 100 painted", "%.0f"), repaint("one full repaint of 100 memos", "%.1f"),
       switched("category switch, 100 memos each", "%.0f"), deleted("delete memo 0 of 100, from the OK", "%.1f"),
       ended("end of session (the program saves its table)", "%.0f");
-  std::vector<double> realKb, floorKb, aboveKb;
+  std::vector<double> realKb, floorKb, aboveKb, followedMs, switchedMs, followedRatio;
   for (int r = 0; r < rounds; ++r) {
     if (!writeFiles()) {
       fprintf(stderr, "cannot write the settings files\n");
@@ -454,9 +495,14 @@ int wmain(int argc, wchar_t** argv) {
     }
     Timing real, floor;
     const bool realFirst = r % 2 == 0;
-    if (realFirst && !Measure(exe, L"", dir, repaints, switches, &real)) return 1;
-    if (!Measure(floorExe, floorArgs, dir, repaints, switches, &floor)) return 1;
-    if (!realFirst && !Measure(exe, L"", dir, repaints, switches, &real)) return 1;
+    if (realFirst && !Measure(exe, L"", dir, repaints, switches, changed, &real)) return 1;
+    if (!Measure(floorExe, floorArgs, dir, repaints, switches, changed, &floor)) return 1;
+    if (!realFirst && !Measure(exe, L"", dir, repaints, switches, changed, &real)) return 1;
+    if (real.followed >= 0) {
+      followedMs.push_back(real.followed);
+      switchedMs.push_back(real.switched);
+      followedRatio.push_back(real.followed / real.switched);
+    }
     startup.Add(real.startup, floor.startup);
     repaint.Add(real.repaint, floor.repaint);
     realKb.push_back(static_cast<double>(real.privateKb));
@@ -480,6 +526,9 @@ int wmain(int argc, wchar_t** argv) {
     deleted.Print();
     ended.Print();
   }
+  if (!followedMs.empty())
+    printf("outside change of all 100 memos taken in / category switch of the program: %.0f / %.0f ms = %.2f\n",
+           Median(followedMs), Median(switchedMs), Median(followedRatio));
   printf("private memory, 100 memos painted and repainted: %.0f / %.0f KB = %.0f KB above the floor\n", Median(realKb),
          Median(floorKb), Median(aboveKb));
   if (idle && (!writeFiles() || !MeasureIdle(exe, floorExe, floorArgs, dir))) return 1;

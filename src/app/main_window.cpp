@@ -4,6 +4,7 @@
 
 #include "app/app.h"
 #include "app/hotkeys.h"
+#include "app/folder_watch.h"
 #include "app/main_commands.h"
 #include "app/memo_proc.h"
 #include "app/minute_clock.h"
@@ -35,6 +36,19 @@ std::string g_startNotice;
 constexpr UINT kWriteFailed = WM_APP + 2;
 UINT g_taskbarCreated = 0;  // sent when the shell (and its tray) restarts
 constexpr UINT_PTR kAddTrayIcon = WM_APP + 3;  // timer: the icon once start-up has painted
+// Posted by the folder watch when something in the base folder changed.
+constexpr UINT kFolderChanged = WM_APP + 21;
+// Timer: a change that came while a dialog was open is taken in after it.
+constexpr UINT_PTR kFollowLater = WM_APP + 22;
+
+// Everything that follows changes other programs make to the settings
+// folder starts here; the program's own writes come by as well and are
+// recognised as such by the settings engine.
+void OnFolderChanged(HWND main) {
+  FolderChangeTaken();
+  KillTimer(main, kFollowLater);
+  if (!FollowCategoryFile()) SetTimer(main, kFollowLater, 500, nullptr);
+}
 
 void OnWriteFailed(HWND main) {
   // Not inside another box: the user answers one question at a time, and
@@ -96,6 +110,7 @@ bool OnMainCreate(HWND hwnd) {
   // up its notification area for the first icon of a session, a tenth of a
   // second on Wine's own desktop.
   SetTimer(hwnd, kAddTrayIcon, USER_TIMER_MINIMUM, nullptr);
+  StartFolderWatch(BaseDirectory(), hwnd, kFolderChanged);
   if (!g_startNotice.empty()) PostMessageW(hwnd, kShowStartNotice, 0, 0);
   return true;
 }
@@ -112,6 +127,8 @@ void OnMainDestroy(HWND hwnd) {
   App& app = TheApp();
   PublishMainWindow(nullptr);
   UnregisterHotkeys(hwnd);
+  StopFolderWatch();
+  KillTimer(hwnd, kFollowLater);
   StopMinuteClock(hwnd);
   // Placements are read from the windows, so this comes before they go.
   SaveMemoTable();
@@ -142,6 +159,10 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
         OnWriteFailed(hwnd);
         return 0;
       }
+      if (wParam == kFollowLater) {
+        OnFolderChanged(hwnd);
+        return 0;
+      }
       OnMainTimer(hwnd, wParam);
       return 0;
     case WM_TRAY_CALLBACK: OnTrayCallback(hwnd, static_cast<UINT>(lParam)); return 0;
@@ -157,6 +178,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
       if (wParam == SPI_SETWORKAREA) BringAllMemosWithinReach();
       return 0;
     case kWriteFailed: OnWriteFailed(hwnd); return 0;
+    case kFolderChanged: OnFolderChanged(hwnd); return 0;
     case kShowStartNotice:
       Tell(g_startNotice.c_str());
       g_startNotice.clear();

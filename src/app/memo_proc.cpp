@@ -28,6 +28,10 @@ constexpr int kCategorySubmenuPos = 13;  // in the memo and the browser menu
 // (passed on from the tray menu).
 void OnMemoCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   const int id = LOWORD(wParam);
+  // Commands act on memo numbers: the table takes in what other programs
+  // changed first. Their memo may have gone with it.
+  FollowCategoryFile();
+  if (!IsWindow(hwnd)) return;
   switch (id) {
     case IDC_ADD_MEMO:
     case IDC_ABOUT:
@@ -107,6 +111,7 @@ void OnMemoActivate(HWND memo, WORD state) {
 }
 
 void OnMemoDoubleClick(HWND memo) {
+  FollowCategoryFile();
   int n = MemoNumberFromWindow(memo);
   if (n < 0 || InBrowserMode(n)) return;
   OpenEditor(memo);
@@ -116,6 +121,7 @@ void OnMemoRButtonDown(HWND memo) {
   POINT pt;
   GetCursorPos(&pt);
   SetForegroundWindow(memo);
+  FollowCategoryFile();
   int n = MemoNumberFromWindow(memo);
   if (n < 0) return;
   const App& app = TheApp();

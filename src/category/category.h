@@ -22,8 +22,16 @@ bool LoadMemoTable();
 // readable; otherwise tells the user (UnreadableCategoryMessage) and false.
 bool EnsureMemosLoaded();
 std::string UnreadableCategoryMessage();
-// Writes the current category to Memo.dat and the table and placements to
-// the category file (one file replacement each). Does nothing before the
+// Brings the memos on screen in line with the category file, when another
+// program changed it since the table last followed it (or always, with
+// evenUnchanged): memos are matched by identity; new ones get windows,
+// gone ones lose them, moved ones move, the rest repaint. While a dialog or
+// message box of the program is open nothing changes (unless evenInDialog)
+// and false is returned: the caller tries again once it is closed.
+bool FollowCategoryFile(bool evenUnchanged = false, bool evenInDialog = false);
+// Writes the current category to Memo.dat and to the category file what
+// changed here since it was read: placements and offsets of memos moved or
+// scrolled, custom colours (one file replacement each). Does nothing before the
 // memos were loaded, so an abandoned start-up never writes over the file.
 // False when a file could not be written.
 bool SaveMemoTable();

@@ -36,6 +36,8 @@ void OnRestoreInitMenu(HMENU submenu) {
 
 void OnRestoreMemo(HWND main, int slot) {
   if (!EnsureMemosLoaded()) return;
+  // The memo comes after the last one of the file as it is now.
+  SyncTable();
   MemoTable& table = Memos();
   if (table.count >= kMaxMemos) {
     MessageBoxJ(main, kTooManyMemos, nullptr, MB_OK);
@@ -58,6 +60,8 @@ void OnRestoreMemo(HWND main, int slot) {
   record.vOffset = memo.vOffset;
   record.hOffset = memo.hOffset;
   record.browser = nullptr;
+  record.id = lm.id.empty() ? NewMemoId() : lm.id;
+  record.read = MemoState{lm.id, lm.place, memo.vOffset, memo.hOffset};
   // As for a new memo, the count follows the window: its creation
   // messages must not find the number yet.
   record.shown = ShownPlace(lm.place);

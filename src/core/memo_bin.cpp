@@ -46,26 +46,10 @@ void RemoveAll(SettingsFile& file, const char* section) {
 
 }  // namespace
 
-bool SplitMemoKey(std::string_view key, int* n, std::string_view* property) {
-  size_t digits = 0;
-  while (digits < key.size() && key[digits] >= '0' && key[digits] <= '9') ++digits;
-  // Beyond 9 digits no memo number can be meant, and the value would overflow.
-  if (digits == 0 || digits > 9 || digits == key.size() || (key[0] == '0' && digits > 1)) return false;
-  int value = 0;
-  for (size_t i = 0; i < digits; ++i) value = value * 10 + (key[i] - '0');
-  *n = value;
-  *property = key.substr(digits);
-  return true;
-}
-
-KeptMemo ReadMemoKeys(SettingsFile& cat, int n) {
+KeptMemo ReadKeptMemo(SettingsFile& cat, int n) {
   KeptMemo m;
   SettingsHold hold(cat);
-  for (auto& [key, value] : cat.Entries(kSecMemos)) {
-    int k = 0;
-    std::string_view prop;
-    if (SplitMemoKey(key, &k, &prop) && k == n) m.keys.emplace_back(std::string(prop), std::move(value));
-  }
+  m.keys = ReadMemoKeys(cat, n);
   m.vOffset = cat.ReadInt(kSecVOffset, OffsetKey(n), 0);
   m.hOffset = cat.ReadInt(kSecHOffset, OffsetKey(n), 0);
   return m;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/clock.h"
+#include "core/memo_sync.h"
 #include "core/settings.h"
 
 namespace dz {
@@ -31,12 +32,8 @@ struct KeptMemo {
   std::string deleted;  // local time of the delete, "YYYY/MM/DD HH:MM:SS"
 };
 
-// Splits a per-memo key "<n><Name>" (n in decimal without leading zeros,
-// Name not starting with a digit). False for any other key.
-bool SplitMemoKey(std::string_view key, int* n, std::string_view* property);
-
 // Every key memo n has in the category file, and its offsets.
-KeptMemo ReadMemoKeys(SettingsFile& cat, int n);
+KeptMemo ReadKeptMemo(SettingsFile& cat, int n);
 // Replaces the value of property (names compared as the settings engine
 // does) or adds it.
 void SetProperty(KeptMemo& m, std::string_view property, std::string value);

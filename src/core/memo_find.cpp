@@ -174,7 +174,7 @@ void MemoFinder::Refresh(const std::string& path, File& file, const ClockFields&
   file.loaded = file.readable;
   if (!file.readable) return;
   SettingsHold hold(settings);
-  const int count = MemoCount(settings);
+  const int count = StoredMemoCount(settings);
   file.memos.resize(static_cast<size_t>(count));
   for (int n = 0; n < count; ++n) {
     Memo& m = file.memos[static_cast<size_t>(n)];

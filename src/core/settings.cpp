@@ -246,6 +246,7 @@ void SettingsFile::set_path(std::string path) {
   if (path == path_) return;
   Commit();  // pending batch changes belong to the old file
   path_ = std::move(path);
+  nextWrite_ = nullptr;
   doc_ = IniDocument();
   loaded_ = false;
   readable_ = true;
@@ -286,6 +287,7 @@ void SettingsFile::Refresh(bool writing) {
   stamp_ = st;
   loaded_ = true;
   readable_ = true;
+  ++version_;
   if (hold_ > 0) heldFresh_ = true;
 }
 
@@ -325,7 +327,13 @@ bool SettingsFile::Change(F&& change) {
     if (batch_ > 0) batchFailed_ = true;
     return false;
   }
-  if (!change(doc_)) return true;  // nothing to write
+  bool added = false;
+  if (nextWrite_) {
+    std::function<bool(IniDocument&)> addition = std::move(nextWrite_);
+    nextWrite_ = nullptr;
+    added = addition(doc_);
+  }
+  if (!change(doc_) && !added) return true;  // nothing to write
   dirty_ = true;
   return batch_ > 0 ? true : Commit();
 }
@@ -353,6 +361,8 @@ bool SettingsFile::Commit() {
   stamp_ = fs_.Stamp(path_);
   return true;
 }
+
+void SettingsFile::OnNextWrite(std::function<bool(IniDocument&)> addition) { nextWrite_ = std::move(addition); }
 
 void SettingsFile::BeginHold() {
   if (hold_++ == 0) heldFresh_ = false;

@@ -135,6 +135,16 @@ class SettingsFile {
   void BeginHold();
   void EndHold();
 
+  // Goes up each time the copy in memory is replaced by what the file holds
+  // because someone else changed it (this engine's own writes leave it):
+  // whoever keeps state derived from the file knows when to look again.
+  uint64_t Version() const { return version_; }
+
+  // Called once, with the file's current content, at the next write that
+  // can go ahead, so that it can add to what that write stores. Returns
+  // whether it changed the document.
+  void OnNextWrite(std::function<bool(IniDocument&)> addition);
+
  private:
   void Refresh(bool writing = false);
   bool Commit();
@@ -151,6 +161,8 @@ class SettingsFile {
   bool batchFailed_ = false;  // a write inside the open batch was refused
   int hold_ = 0;
   bool heldFresh_ = false;    // the file was looked at inside the open hold
+  uint64_t version_ = 0;
+  std::function<bool(IniDocument&)> nextWrite_;
 };
 
 // Opens a batch for the scope's lifetime.

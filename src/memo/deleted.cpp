@@ -28,7 +28,7 @@ std::string LocalTimeText() {
 bool KeepDeletedMemo(int n) {
   MemoTable& table = Memos();
   if (n < 0 || n >= table.count) return false;
-  KeptMemo kept = ReadMemoKeys(CategoryFile(), n);
+  KeptMemo kept = ReadKeptMemo(CategoryFile(), n);
   // The file has the place the memo had at the last save; the window has
   // where the user left it (kept in the files' units, like every place).
   if (table[n].wnd) {

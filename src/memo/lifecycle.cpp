@@ -108,13 +108,26 @@ HFONT CreateMemoFont(const FontSpec& font, int32_t dpi) {
 }
 
 HWND CreateMemo(std::string_view escapedText) {
+  // The new memo goes after the last one of the file, so the table follows
+  // the file first: its records then have the file's numbers.
+  SyncTable();
   MemoTable& m = Memos();
   if (m.count < 0 || m.count >= kMaxMemos) return nullptr;
-  const int n = m.count;
-  NewMemo nm = ApplyTemplate(CategoryFile(), n, escapedText);
+  const std::string id = NewMemoId();
+  NewMemo nm = ApplyTemplate(CategoryFile(), escapedText, id);
   if (!nm.stored) return nullptr;
+  if (nm.number != m.count) {
+    // Another program added memos in between: they come with this one.
+    SyncTable(true);
+    const int n = MemoNumberFromId(id);
+    return n >= 0 ? m[n].wnd : nullptr;
+  }
+  const int n = m.count;
   Memo& memo = m[n];
   memo.browser = nullptr;
+  memo.id = id;
+  memo.vOffset = memo.hOffset = 0;
+  memo.read = MemoState{id, nm.place, 0, 0};
   memo.shown = ShownPlace(nm.place);
   memo.wnd = CreateMemoWindow(memo.shown, nm.style, nm.windowLevel);
   memo.place = nm.place;
@@ -135,8 +148,9 @@ void DeleteMemo(HWND w) {
     return;
   }
   // The file moves first: if it cannot be rewritten the memo stays, so the
-  // table never disagrees with the keys of the later memos.
-  if (!RenumberAfterDelete(CategoryFile(), n, Memos().count)) {
+  // table never disagrees with the keys of the later memos. The memo is
+  // found in the file by its identity, wherever another program moved it.
+  if (!DeleteStoredMemo(CategoryFile(), Memos()[n].id, n)) {
     ForgetKeptMemo();
     Tell(kMemoNotDeleted);
     return;
@@ -144,6 +158,8 @@ void DeleteMemo(HWND w) {
   RemoveMemoRecord(n);
   // w is no longer in the table, so its destruction records nothing.
   DestroyWindow(w);
+  // The file may hold changes of another program the table has not seen.
+  SyncTable();
 }
 
 void InvalidateAllMemos(BOOL erase) {

@@ -8,11 +8,13 @@
 #include <memory>
 #include <string>
 #include <type_traits>
+#include <array>
 #include <vector>
 
 #include "core/dpi.h"
 #include "core/limits.h"
 #include "core/memo_store.h"
+#include "core/memo_sync.h"
 
 namespace Gdiplus {
 class GpBitmap;
@@ -71,6 +73,10 @@ struct Memo {
   Placement shown;
   int32_t dpi = kBaseDpi;  // the scale the window is shown at
   PictureCache picture;    // owned: goes with the record
+  std::string id;          // the memo's identity ("%dId"): finds it in the file whatever its number
+  // Identity, placement and offsets as last read from the file or written
+  // to it: a save writes only what changed here since.
+  MemoState read;
 };
 
 struct MemoTable {
@@ -79,6 +85,7 @@ struct MemoTable {
   // back as they were read.
   Memo memo[kMaxMemos];
   uint32_t custColors[kCustomColors] = {};
+  std::array<uint32_t, kCustomColors> readColors = {};  // as last read or written
 
   Memo& operator[](int n) { return memo[n]; }
 };
@@ -89,6 +96,22 @@ MemoTable& Memos();
 int MemoNumberFromWindow(HWND wnd);
 // The scale memo window w is shown at; the window's own for any other.
 int32_t DpiOfMemo(HWND w);
+// Memo number of the memo with this identity, or -1.
+int MemoNumberFromId(const std::string& id);
+// A new identity: 128 random bits.
+std::string NewMemoId();
+// Brings the table in line with the category file as it is now, when
+// another program changed it or this one added or removed a memo: windows
+// are matched to memos by identity and created, moved or destroyed. The
+// category subsystem, which loads the table, provides it. Without
+// evenUnchanged it does nothing while the file is as the table last saw it.
+void SetTableSync(void (*sync)(bool evenUnchanged));
+void SyncTable(bool evenUnchanged = false);
+// The memo an open editor lies on, when another program deleted it: kept
+// out of the table, its window still shown, until the editor is done with it.
+void KeepDetached(Memo&& memo);
+HWND DetachedWindow();
+void DropDetached();
 // True while memo n hosts a live browser window.
 bool InBrowserMode(int n);
 // Puts font into memo n's record and releases the font it replaces.

@@ -17,6 +17,9 @@ bool CommitEditor();
 // The same, but only when the editor lies on memo: a memo that loses the
 // activation ends its own edit, not one just opened on another memo.
 bool CommitEditorOn(HWND memo);
+// Forgets the editor without writing its text: its memo is going with a
+// category that is being deleted.
+void AbandonEditor();
 // The editor window, or null.
 HWND Editor();
 // The memo's client area is now w x h: an editor on it follows.

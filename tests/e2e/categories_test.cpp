@@ -416,6 +416,9 @@ TEST_F(Categories, AFailedSaveKeepsTheCurrentCategory) {
   ASSERT_TRUE(Start(1));
   HWND m0 = MemoAt(100, 100);
   ASSERT_NE(m0, nullptr);
+  // Moved, so that the switch has a placement to save.
+  SetWindowPos(m0, nullptr, 120, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ASSERT_TRUE(Wait([&] { return WindowRect(m0).left == 120; }, "the memo moved"));
   // Another program holds the category file open without sharing it.
   HANDLE held = CreateFileW(Path("data\\data1.dat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
@@ -432,6 +435,7 @@ TEST_F(Categories, AFailedSaveKeepsTheCurrentCategory) {
   PostCommand(m0, catcmd::kFirst + 1);
   ASSERT_NE(WaitForMemoAt(600, 400), nullptr);
   EXPECT_EQ(App("NowCagoteri"), "two");
+  EXPECT_EQ(Get(Category(), "ChildWindow", "0x"), "120");
 }
 
 TEST_F(Categories, TrayAndMemoMenusListTheCategoriesAndSwitch) {

@@ -79,7 +79,7 @@ dz::test::Keys RewrittenOnExit(int memos) {
   }
   for (int k = 0; k < 16; ++k) keys.push_back({"ChildWindow", "CustColor" + std::to_string(k)});
   for (int n = 0; n < memos; ++n)
-    for (const char* p : {"x", "y", "h", "l", "Brows", "BroURL"})
+    for (const char* p : {"x", "y", "h", "l", "Brows", "BroURL", "Id"})
       keys.push_back({"ChildWindow", std::to_string(n) + p});
   return keys;
 }

@@ -63,6 +63,7 @@ void AddMemoKeys(IniText& ini, int n, const MemoSetup& m) {
   if (m.color1) ini.Memo(n, "Color1", *m.color1);
   if (m.fontColor) ini.Memo(n, "FontColor", *m.fontColor);
   if (m.fontHeight) ini.Memo(n, "FontHeight", *m.fontHeight);
+  if (m.id) ini.Memo(n, "Id", *m.id);
 }
 
 std::string CategoryFile(const std::vector<MemoSetup>& memos) {
@@ -1148,6 +1149,21 @@ bool DerezizTest::WaitForKey(const std::string& section, const std::string& key,
         return ReadBytes(path, &bytes) && dz::IniDocument::Parse(bytes).Get(section, key).has_value();
       },
       "key \"" + key + "\" in [" + section + "] of " + category + ".dat");
+}
+
+void DerezizTest::ReplaceLikeSync(const std::string& relative, const std::string& bytes) {
+  const std::wstring target = Path(relative);
+  const std::wstring beside = target + L".~sync";
+  ASSERT_TRUE(WriteBytes(beside, bytes)) << "writing beside " << relative;
+  ASSERT_TRUE(MoveFileExW(beside.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING))
+      << "renaming over " << relative << ": error " << GetLastError();
+}
+
+void DerezizTest::ChangeLikeSync(const std::string& relative,
+                                 const std::function<void(dz::IniDocument&)>& change) {
+  dz::IniDocument doc = ReadIni(relative);
+  change(doc);
+  ReplaceLikeSync(relative, doc.Serialize());
 }
 
 std::string DerezizTest::ReadFileBytes(const std::string& relative) {

@@ -54,6 +54,7 @@ struct MemoSetup {
   std::optional<long long> color1;   // "%dColor1"
   std::optional<long long> fontColor;
   std::optional<int> fontHeight;
+  std::optional<std::string> id;     // "%dId"
 };
 // Writes the per-memo keys of m as memo n.
 void AddMemoKeys(IniText& ini, int n, const MemoSetup& m);
@@ -194,6 +195,14 @@ class DerezizTest : public ::testing::Test {
   }
   // SetUp creates "data"; this removes it again.
   void RemoveDataFolder();
+
+  // --- another program changing the files while this one runs ---
+  // As a synchronisation service puts in a change made on another PC: the
+  // new content is written beside the file and renamed over it in one step.
+  void ReplaceLikeSync(const std::string& relative, const std::string& bytes);
+  // Reads the file (relative to the base directory), lets change edit it
+  // and puts it back as ReplaceLikeSync does.
+  void ChangeLikeSync(const std::string& relative, const std::function<void(dz::IniDocument&)>& change);
 
   // --- running the program ---
   // Starts dereziz.exe in the base directory and waits until its main window

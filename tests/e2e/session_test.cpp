@@ -52,16 +52,15 @@ TEST_F(Scrolling, KeysAndWheelChangeTheSavedOffsets) {
 
   dz::IniDocument cat = Category();
   EXPECT_EQ(Get(cat, "Xdata", "No0"), "30");
-  EXPECT_EQ(Get(cat, "Ydata", "No0"), "0");
-  EXPECT_EQ(Get(cat, "Xdata", "No1"), "0");
-  EXPECT_EQ(Get(cat, "Ydata", "No1"), "10");
   EXPECT_EQ(Get(cat, "Xdata", "No2"), "20");
-  EXPECT_EQ(Get(cat, "Ydata", "No2"), "0");
   EXPECT_EQ(Get(cat, "Xdata", "No3"), "30");
   EXPECT_EQ(Get(cat, "Ydata", "No3"), "30");
-  // Offsets of numbers without a memo are saved too.
-  EXPECT_EQ(Get(cat, "Xdata", "No99"), "0");
-  EXPECT_EQ(Get(cat, "Ydata", "No99"), "0");
+  EXPECT_EQ(Get(cat, "Ydata", "No1"), "10");
+  // Offsets nobody changed stay unwritten (they read as 0).
+  EXPECT_EQ(Get(cat, "Ydata", "No0"), "<missing>");
+  EXPECT_EQ(Get(cat, "Xdata", "No1"), "<missing>");
+  EXPECT_EQ(Get(cat, "Ydata", "No2"), "<missing>");
+  EXPECT_EQ(Get(cat, "Xdata", "No99"), "<missing>");
 }
 
 TEST_F(Exiting, CancelLeavesEverythingAsItWas) {

@@ -17,6 +17,7 @@
 #include "core/keys.h"
 #include "core/limits.h"
 #include "core/memo_store.h"
+#include "core/memo_sync.h"
 #include "core/settings.h"
 #include "core/sjis.h"
 #include "fake_fs.h"
@@ -236,7 +237,7 @@ TEST_P(DamagedFiles, WritesChangeOnlyTheKeysTheyMeanToChange) {
   std::string before = file();
   if (c.refusesWrites) {
     EXPECT_FALSE(f.Write(section, key, "edited"));
-    EXPECT_FALSE(c.app ? AddCategory(app, kNew, 10) == CategoryStatus::kOk : SaveTable(cat, TableSnapshot{}));
+    EXPECT_FALSE(c.app ? AddCategory(app, kNew, 10) == CategoryStatus::kOk : SaveTable(cat, TableState{}, TableState{}));
     EXPECT_TRUE(file() == before) << "the file was changed";
     EXPECT_EQ(fs.replaceCalls, 0);
     return;
@@ -257,25 +258,21 @@ TEST_P(DamagedFiles, WritesChangeOnlyTheKeysTheyMeanToChange) {
   Keys keys;
   if (!c.app) {
     const LoadedTable t = LoadTable(cat, kDefaultHomePage);
-    TableSnapshot snap;
-    snap.count = t.count;
-    std::copy(std::begin(t.vOffset), std::end(t.vOffset), snap.vOffset.begin());
-    std::copy(std::begin(t.hOffset), std::end(t.hOffset), snap.hOffset.begin());
-    std::copy(std::begin(t.custColors), std::end(t.custColors), snap.custColors.begin());
-    for (const LoadedMemo& m : t.memos) snap.places.push_back(m.place);
-    if (!snap.places.empty()) snap.places[0].x ^= 1;  // a move, whatever the stored number
-    ASSERT_TRUE(SaveTable(cat, snap));
-    for (int k = 0; k < kMaxMemos; ++k) keys.push_back({kSecVOffset, OffsetKey(k)}), keys.push_back({kSecHOffset, OffsetKey(k)});
-    for (int k = 0; k < kCustomColors; ++k) keys.push_back({kSecMemos, "CustColor" + std::to_string(k)});
-    keys.push_back({kSecMemos, "No"});
+    const TableState read = ReadTableState(cat);
+    TableState mine = read;
+    for (size_t n = 0; n < mine.memos.size(); ++n)
+      if (mine.memos[n].id.empty()) mine.memos[n].id = "id" + std::to_string(n);
+    if (!mine.memos.empty()) mine.memos[0].place.x ^= 1;  // a move, whatever the stored number
+    ASSERT_TRUE(SaveTable(cat, read, mine));
+    // The move, and the identities of memos stored without one.
     for (int n = 0; n < t.count; ++n)
-      for (const char* p : {"x", "y", "h", "l"}) keys.push_back({kSecMemos, MemoKey(n, p)});
+      for (const char* p : {"x", "Id"}) keys.push_back({kSecMemos, MemoKey(n, p)});
     EXPECT_TRUE(OnlyTheseKeysChanged(before, file(), keys));
     // Everything the table held reads back the same.
     const LoadedTable again = LoadTable(cat, kDefaultHomePage);
     ASSERT_EQ(again.count, t.count);
     for (int n = 0; n < t.count; ++n) {
-      EXPECT_EQ(again.memos[n].place.x, snap.places[n].x) << n;
+      EXPECT_EQ(again.memos[n].place.x, mine.memos[static_cast<size_t>(n)].place.x) << n;
       EXPECT_EQ(again.memos[n].place.h, t.memos[n].place.h) << n;
       EXPECT_EQ(again.memos[n].font.face, t.memos[n].font.face) << n;
     }
@@ -286,7 +283,7 @@ TEST_P(DamagedFiles, WritesChangeOnlyTheKeysTheyMeanToChange) {
       static const char* const kProps[] = {"WindowLebel", "FontColor", "Style",  "x",         "y",      "h",
                                            "l",           "Text",      "Font",   "FontHeight", "Italic", "UnderLine",
                                            "OnLine",      "Back",      "Color1", "Color2",     "Color3", "GradMode",
-                                           "Brows",       "BroURL"};
+                                           "Brows",       "BroURL",    "Id"};
       std::vector<std::optional<std::string>> texts;
       for (int n = 0; n < t.count; ++n) texts.push_back(cat.Get(kSecMemos, MemoKey(n, "Text")));
       before = file();

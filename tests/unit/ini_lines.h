@@ -53,7 +53,7 @@ std::string B(const char (&s)[N]) {
 // deleting a memo moves down to the next lower number.
 inline const char* const kMemoProperties[] = {
     "WindowLebel", "FontColor", "Style",  "x",      "y",      "h",        "l",     "Text",  "Font",  "FontHeight",
-    "Italic",      "UnderLine", "OnLine", "Back",   "Color1", "Color2",   "Color3", "GradMode", "Brows", "BroURL"};
+    "Italic",      "UnderLine", "OnLine", "Back",   "Color1", "Color2",   "Color3", "GradMode", "Brows", "BroURL", "Id"};
 
 // ---- lines -----------------------------------------------------------------
 

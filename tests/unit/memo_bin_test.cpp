@@ -54,7 +54,7 @@ TEST_F(MemoBinTest, EveryKeyOfTheMemoIsTakenAndNoKeyOfAnother) {
          "[ChildWindow]\r\nNo=13\r\n1Text=one\r\n1x=10\r\n11Text=eleven\r\n1Id=abc\r\n1FutureKey=kept\r\n"
          "TemplateBack=2\r\n1Back=2\r\n1Text=a second 1Text is never read\r\n"
          "[Xdata]\r\nNo1=7\r\nNo11=9\r\n[Ydata]\r\nNo1=-3\r\n");
-  const KeptMemo m = ReadMemoKeys(cat, 1);
+  const KeptMemo m = ReadKeptMemo(cat, 1);
   const std::vector<std::pair<std::string, std::string>> expected = {
       {"Text", "one"}, {"x", "10"}, {"Id", "abc"}, {"FutureKey", "kept"}, {"Back", "2"}};
   EXPECT_EQ(m.keys, expected);
@@ -138,7 +138,7 @@ TEST_F(MemoBinTest, ARestoredMemoTakesTheNextNumberInOneReplacement) {
   const int before = fs.replaceCalls;
   ASSERT_TRUE(WriteRestoredMemo(cat, 1, m));
   EXPECT_EQ(fs.replaceCalls, before + 1);
-  EXPECT_EQ(ReadMemoKeys(cat, 1).keys, m.keys);
+  EXPECT_EQ(ReadKeptMemo(cat, 1).keys, m.keys);
   EXPECT_EQ(cat.Read(kSecMemos, "0Text", ""), "stays");
   EXPECT_EQ(cat.Read(kSecMemos, "No", ""), "2");
   EXPECT_EQ(cat.ReadInt(kSecVOffset, "No1", 0), 4);
