@@ -111,10 +111,12 @@ DeclaredPicture DeclaredSize(std::string_view head) {
 PictureVerdict JudgePicture(const DeclaredPicture& declared) {
   if (declared.format == PictureFormat::kUnknown) return PictureVerdict::kDecode;
   if (!declared.size) return PictureVerdict::kUnreadable;
-  const uint64_t pixels = static_cast<uint64_t>(declared.size->width) * declared.size->height;
-  const bool tooLarge = pixels > kMaxPicturePixels || declared.size->width > kMaxPictureSide ||
-                        declared.size->height > kMaxPictureSide;
-  return tooLarge ? PictureVerdict::kTooLarge : PictureVerdict::kDecode;
+  return WithinPictureLimit(*declared.size) ? PictureVerdict::kDecode : PictureVerdict::kTooLarge;
+}
+
+bool WithinPictureLimit(PictureSize size) {
+  const uint64_t pixels = static_cast<uint64_t>(size.width) * size.height;
+  return pixels <= kMaxPicturePixels && size.width <= kMaxPictureSide && size.height <= kMaxPictureSide;
 }
 
 PictureSize DecodeSize(PictureSize source, PictureSize target) {

@@ -49,6 +49,8 @@ enum class PictureVerdict {
   kUnreadable,  // a known format whose header names no usable size
 };
 PictureVerdict JudgePicture(const DeclaredPicture& declared);
+// Whether a picture of size is within both limits.
+bool WithinPictureLimit(PictureSize size);
 
 // The size a picture of `source` is decoded at to be stretched over a
 // memo of `target`: each side shrunk to the memo's, never enlarged (the
