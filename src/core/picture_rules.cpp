@@ -174,4 +174,62 @@ void PictureShrinker::FlushRow() {
   std::fill(counts_.begin(), counts_.end(), 0);
 }
 
+namespace {
+
+// For each target position along one side: the two source positions and
+// the weight (0..256) of the second.
+struct Tap {
+  uint32_t a, b, weight;
+};
+std::vector<Tap> Taps(uint32_t from, uint32_t to) {
+  std::vector<Tap> taps(to);
+  for (uint32_t i = 0; i < to; ++i) {
+    if (from == to) {
+      taps[i] = Tap{i, i, 0};
+      continue;
+    }
+    // The target pixel's centre in source coordinates, in 1/256ths.
+    const int64_t centre = ((2 * static_cast<int64_t>(i) + 1) * from * 256) / (2 * static_cast<int64_t>(to)) - 128;
+    const int64_t clamped = std::clamp<int64_t>(centre, 0, (static_cast<int64_t>(from) - 1) * 256);
+    const uint32_t a = static_cast<uint32_t>(clamped / 256);
+    taps[i] = Tap{a, std::min(a + 1, from - 1), static_cast<uint32_t>(clamped % 256)};
+  }
+  return taps;
+}
+
+uint32_t Blend(uint32_t p, uint32_t q, uint32_t weight) {
+  uint32_t out = 0;
+  for (int c = 0; c < 32; c += 8) {
+    const uint32_t x = (p >> c) & 0xFF, y = (q >> c) & 0xFF;
+    out |= ((x * (256 - weight) + y * weight + 128) >> 8) << c;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::vector<uint32_t> StretchSmooth(const std::vector<uint32_t>& pixels, PictureSize from, PictureSize to) {
+  std::vector<uint32_t> out(static_cast<size_t>(to.width) * to.height);
+  if (from.width == 0 || from.height == 0 || pixels.size() < static_cast<size_t>(from.width) * from.height)
+    return out;
+  const std::vector<Tap> xs = Taps(from.width, to.width), ys = Taps(from.height, to.height);
+  for (uint32_t y = 0; y < to.height; ++y) {
+    const uint32_t* r0 = &pixels[static_cast<size_t>(ys[y].a) * from.width];
+    const uint32_t* r1 = &pixels[static_cast<size_t>(ys[y].b) * from.width];
+    uint32_t* row = &out[static_cast<size_t>(y) * to.width];
+    for (uint32_t x = 0; x < to.width; ++x) {
+      const Tap& t = xs[x];
+      row[x] = Blend(Blend(r0[t.a], r0[t.b], t.weight), Blend(r1[t.a], r1[t.b], t.weight), ys[y].weight);
+    }
+  }
+  return out;
+}
+
+uint32_t OverWhite(uint32_t p) {
+  const uint32_t clear = 255 - (p >> 24);
+  uint32_t out = 0xFF000000u;
+  for (int c = 0; c < 24; c += 8) out |= std::min<uint32_t>(255, ((p >> c) & 0xFF) + clear) << c;
+  return out;
+}
+
 }  // namespace dz

@@ -91,4 +91,13 @@ class PictureShrinker {
   uint32_t targetRow_ = 0;  // the target row being summed
 };
 
+// pixels (from, row by row, premultiplied) stretched to `to` with linear
+// interpolation between pixel centres, the edge pixels held: an enlarged
+// picture blends smoothly and reaches every edge in its own colours. A
+// side of the same length is copied exactly.
+std::vector<uint32_t> StretchSmooth(const std::vector<uint32_t>& pixels, PictureSize from, PictureSize to);
+
+// A premultiplied pixel laid over white, opaque.
+uint32_t OverWhite(uint32_t premultiplied);
+
 }  // namespace dz

@@ -4,6 +4,7 @@
 #include "look/picture_worker.h"
 
 #include <objbase.h>
+#include <shlwapi.h>
 #include <wincodec.h>
 
 #include <algorithm>
@@ -115,16 +116,16 @@ OwnedBitmap StretchedBitmap(Gdiplus::GpImage* image, PictureSize source, Picture
   return drawn ? std::move(out) : nullptr;
 }
 
-// Premultiplied pixels of size as a bitmap of target.
+// Premultiplied pixels of size as a bitmap of target, enlarged smoothly
+// where the memo is larger than the picture.
 OwnedBitmap BitmapFromPixels(const std::vector<uint32_t>& pixels, PictureSize size, PictureSize target) {
-  Gdiplus::GpBitmap* raw = nullptr;
-  if (gdip::GdipCreateBitmapFromScan0(static_cast<INT>(size.width), static_cast<INT>(size.height),
-                                      static_cast<INT>(size.width * 4), PixelFormat32bppPARGB,
-                                      reinterpret_cast<BYTE*>(const_cast<uint32_t*>(pixels.data())),
-                                      &raw) != Gdiplus::Ok)
-    return nullptr;
-  GdipBitmap image(raw);
-  return StretchedBitmap(image.get(), size, target);
+  void* bits = nullptr;
+  OwnedBitmap out = WhiteBitmap(target, &bits);
+  if (!out) return nullptr;
+  const std::vector<uint32_t> stretched = size == target ? pixels : StretchSmooth(pixels, size, target);
+  uint32_t* dst = static_cast<uint32_t*>(bits);
+  for (size_t i = 0; i < stretched.size(); ++i) dst[i] = OverWhite(stretched[i]);
+  return out;
 }
 
 struct Group {
@@ -154,9 +155,13 @@ std::vector<PictureSize> Targets(const Group& group) {
 // size asked for in the same pass. One reduced picture per size in `out`.
 bool DecodeWithWic(IWICImagingFactory* factory, const std::wstring& path, const std::vector<PictureSize>& targets,
                    std::vector<std::vector<uint32_t>>* out, std::vector<PictureSize>* sizes) {
+  // Read without keeping others from writing: a sync service or the user
+  // may replace the file while it is decoded, and the next paint sees it.
+  ComPtr<IStream> stream;
   ComPtr<IWICBitmapDecoder> decoder;
-  if (FAILED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
-                                                decoder.put())))
+  if (FAILED(SHCreateStreamOnFileEx(path.c_str(), STGM_READ | STGM_SHARE_DENY_NONE, FILE_ATTRIBUTE_NORMAL, FALSE,
+                                    nullptr, stream.put())) ||
+      FAILED(factory->CreateDecoderFromStream(stream.p, nullptr, WICDecodeMetadataCacheOnDemand, decoder.put())))
     return false;
   ComPtr<IWICBitmapFrameDecode> frame;
   UINT w = 0, h = 0;
@@ -234,7 +239,8 @@ void DecodeGroup(IWICImagingFactory* factory, const Group& group) {
     for (const PictureRequest& r : group.requests) {
       const size_t i = static_cast<size_t>(std::find(targets.begin(), targets.end(), r.target) - targets.begin());
       OwnedBitmap b = BitmapFromPixels(reduced[i], sizes[i], r.target);
-      Answer(r, b ? PictureOutcome::kReady : PictureOutcome::kUnreadable, std::move(b));
+      const PictureOutcome outcome = b ? PictureOutcome::kReady : PictureOutcome::kUnreadable;
+      Answer(r, outcome, std::move(b));
     }
     return;
   }
@@ -249,7 +255,8 @@ void DecodeGroup(IWICImagingFactory* factory, const Group& group) {
                       gdip::GdipGetImageHeight(image.get(), &h) == Gdiplus::Ok && w > 0 && h > 0;
   for (const PictureRequest& r : group.requests) {
     OwnedBitmap b = loaded ? StretchedBitmap(image.get(), PictureSize{w, h}, r.target) : nullptr;
-    Answer(r, b ? PictureOutcome::kReady : PictureOutcome::kUnreadable, std::move(b));
+    const PictureOutcome outcome = b ? PictureOutcome::kReady : PictureOutcome::kUnreadable;
+    Answer(r, outcome, std::move(b));
   }
 }
 
@@ -331,13 +338,23 @@ PictureVerdict JudgePictureFile(const std::wstring& path) {
   HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                          OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (f == INVALID_HANDLE_VALUE) return PictureVerdict::kUnreadable;
-  std::string head(kPictureHeadBytes, '\0');
-  DWORD got = 0;
-  const BOOL read = ReadFile(f, &head[0], static_cast<DWORD>(head.size()), &got, nullptr);
+  // Most headers name the size within the first few kilobytes; only a JPEG
+  // with long metadata needs more.
+  std::string head;
+  DeclaredPicture declared;
+  bool read = true;
+  for (size_t want : {size_t{64} << 10, kPictureHeadBytes}) {
+    const size_t had = head.size();
+    head.resize(want);
+    DWORD got = 0;
+    read = ReadFile(f, &head[had], static_cast<DWORD>(want - had), &got, nullptr) != FALSE;
+    head.resize(had + got);
+    declared = DeclaredSize(head);
+    if (!read || got < want - had || declared.format != PictureFormat::kJpeg || declared.size) break;
+  }
   CloseHandle(f);
   if (!read) return PictureVerdict::kUnreadable;
-  head.resize(got);
-  return JudgePicture(DeclaredSize(head));
+  return JudgePicture(declared);
 }
 
 void RequestPicture(const PictureRequest& request) {

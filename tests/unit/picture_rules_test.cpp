@@ -164,5 +164,36 @@ TEST(PictureRules, ShrinkingTwelveMegapixelsKeepsOnlyTheResult) {
   EXPECT_EQ(s.pixels()[79 * 110 + 55], 0xFF00FF00u);
 }
 
+TEST(PictureRules, StretchingBlendsBetweenPixelCentresAndHoldsTheEdges) {
+  const uint32_t k = 0xFF000000, w = 0xFFFFFFFF;
+  struct Case {
+    const char* name;
+    PictureSize from, to;
+    std::vector<uint32_t> pixels, want;
+  };
+  const std::vector<Case> cases = {
+      // Centres of 1x4 over 2 source pixels: 0.125, 0.375, 0.625, 0.875 of
+      // the way -> the outer two hold the edge colours, the inner two blend.
+      {"two to four", {2, 1}, {4, 1}, {k, w}, {k, 0xFF404040, 0xFFBFBFBF, w}},
+      {"one pixel fills everything", {1, 1}, {3, 2}, {w}, {w, w, w, w, w, w}},
+      {"same size copies exactly", {2, 2}, {2, 2}, {k, w, w, k}, {k, w, w, k}},
+      {"rows blend, columns copied", {1, 2}, {1, 4}, {k, w}, {k, 0xFF404040, 0xFFBFBFBF, w}},
+      {"damaged input gives transparent", {4, 4}, {1, 1}, {k}, {0}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(StretchSmooth(c.pixels, c.from, c.to), c.want) << c.name;
+}
+
+TEST(PictureRules, TransparentPartsShowWhite) {
+  struct Case {
+    uint32_t pixel, want;
+  };
+  const std::vector<Case> cases = {
+      {0x00000000, 0xFFFFFFFF},  // clear
+      {0xFF0000FF, 0xFF0000FF},  // opaque blue
+      {0x80000080, 0xFF7F7FFF},  // half-clear blue, premultiplied
+  };
+  for (const Case& c : cases) EXPECT_EQ(OverWhite(c.pixel), c.want) << std::hex << c.pixel;
+}
+
 }  // namespace
 }  // namespace dz
