@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -420,13 +421,27 @@ namespace {
 
 constexpr COLORREF kPending = RGB(255, 0, 255);  // the memos' solid colour, absent from the photo
 
-// Bytes the process running exeName has read so far (all threads); -1 when not found.
-long long BytesRead(const std::wstring& exeName) {
-  const std::wstring dir = HostProcDir(exeName);
-  if (dir.empty()) return -1;
-  const std::string io = ReadAll(dir + L"\\io");
-  const size_t at = io.find("rchar:");
-  return at == std::string::npos ? -1 : atoll(io.c_str() + at + 6);
+// The host's /proc folder of the process whose command line holds token:
+// other programs of the same name may run on the machine.
+std::wstring ProcDirWith(const std::string& token) {
+  WIN32_FIND_DATAW fd;
+  HANDLE find = FindFirstFileW(L"Z:\\proc\\*", &fd);
+  if (find == INVALID_HANDLE_VALUE) return L"";
+  std::wstring found;
+  do {
+    if (fd.cFileName[0] < L'0' || fd.cFileName[0] > L'9') continue;
+    const std::wstring dir = std::wstring(L"Z:\\proc\\") + fd.cFileName;
+    if (ReadAll(dir + L"\\cmdline").find(token) != std::string::npos) found = dir;
+  } while (found.empty() && FindNextFileW(find, &fd));
+  FindClose(find);
+  return found;
+}
+
+// A number after `field` in the text of a /proc file; -1 when absent.
+long long ProcField(const std::wstring& file, const char* field) {
+  const std::string text = ReadAll(file);
+  const size_t at = text.find(field);
+  return at == std::string::npos ? -1 : atoll(text.c_str() + at + strlen(field));
 }
 
 struct PictureRun {
@@ -460,7 +475,9 @@ bool MeasurePictures(const std::wstring& exe, const std::wstring& dir, const std
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  std::wstring cmd = L"\"" + exe + L"\"";
+  // The program ignores its arguments; this one finds it under /proc.
+  const std::string token = "picture-bench-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount());
+  std::wstring cmd = L"\"" + exe + L"\" " + std::wstring(token.begin(), token.end());
   LARGE_INTEGER freq, start, now;
   QueryPerformanceFrequency(&freq);
   QueryPerformanceCounter(&start);
@@ -501,9 +518,10 @@ bool MeasurePictures(const std::wstring& exe, const std::wstring& dir, const std
   }
   ReleaseDC(nullptr, screen);
   out->pictures = Ms(start, now, freq);
-  if (ok) {
-    out->privateKb = PrivateDirtyKb(ExeName(exe));
-    out->bytesRead = BytesRead(ExeName(exe));
+  const std::wstring proc = ProcDirWith(token);
+  if (ok && !proc.empty()) {
+    out->privateKb = static_cast<long>(ProcField(proc + L"\\smaps_rollup", "Private_Dirty:"));
+    out->bytesRead = ProcField(proc + L"\\io", "rchar:");
   }
   EndProgram(pi);
   Sleep(1500);

@@ -329,6 +329,9 @@ bool EnsureWorker() {
     if (!w.window) return false;
   }
   w.thread = CreateThread(nullptr, 0, WorkerMain, nullptr, 0, nullptr);
+  // Decoding gives way to the windows, the tray and anything else the user
+  // is doing: pictures are what can wait.
+  if (w.thread) SetThreadPriority(w.thread, THREAD_PRIORITY_BELOW_NORMAL);
   return w.thread != nullptr;
 }
 
