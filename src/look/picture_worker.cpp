@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
+#include <initializer_list>
 #include <mutex>
 #include <vector>
 

@@ -96,6 +96,11 @@ class BackgroundTest : public TextTest {
     return Wait([&] { return NearColor(CaptureClient(m).At(x, y), c, 16); }, what);
   }
   std::string Back(int n) { return Stored(n, "Back"); }
+  // Writes a file the program may be reading at that moment, as a user
+  // saving it again would: the write waits until the file is free.
+  bool Rewrite(const std::wstring& path, const std::string& bytes) {
+    return Wait([&] { return WriteBytes(path, bytes); }, "the picture file to be free for writing");
+  }
 
   // Writes a valid black PNG of w x h pixels at path through a script of
   // this folder: a 20000 x 20000 one compresses to about a megabyte.
@@ -329,7 +334,7 @@ TEST_F(BackgroundPicture, ChosenPictureIsStretchedRescaledAndFollowsItsFile) {
 
   // Written again with other colours (the same size on disk), the file
   // shows at the next paint.
-  ASSERT_TRUE(WriteBytes(picture, FourColours({kYellow, kBlue, kGreen, kRed})));
+  ASSERT_TRUE(Rewrite(picture, FourColours({kYellow, kBlue, kGreen, kRed})));
   InvalidateRect(memo, nullptr, TRUE);
   ASSERT_TRUE(WaitQuadrants(memo, {kYellow, kBlue, kGreen, kRed}, "the rewritten picture"));
   EXPECT_TRUE(NoDialogs("after painting the picture"));
@@ -426,7 +431,7 @@ TEST_F(BackgroundPicture, UnreadablePictureKeepsItsPathAndIsToldOnceAMissingOneT
   EXPECT_EQ(Back(0), Sjis(held));
 
   // The file becomes a picture: the next paint shows it.
-  ASSERT_TRUE(WriteBytes(later, FourColours({kRed, kGreen, kBlue, kYellow})));
+  ASSERT_TRUE(Rewrite(later, FourColours({kRed, kGreen, kBlue, kYellow})));
   InvalidateRect(memos[2], nullptr, TRUE);
   EXPECT_TRUE(WaitQuadrants(memos[2], {kRed, kGreen, kBlue, kYellow}, "the picture once it can be read"));
 
@@ -468,7 +473,7 @@ TEST_F(BackgroundPicture, SharedAndOwnPicturesShowAtStartAfterAResizeAndWhenRepl
   EXPECT_TRUE(WaitQuadrants(b, {kRed, kGreen, kBlue, kYellow}, "the other sharer, unchanged"));
 
   // Replaced with a longer file: both sharers show it at their next paint.
-  ASSERT_TRUE(WriteBytes(shared, Bmp(4, 4, [](int x, int y) { return x < 2 ? (y < 2 ? kBlue : kRed) : (y < 2 ? kYellow : kGreen); })));
+  ASSERT_TRUE(Rewrite(shared, Bmp(4, 4, [](int x, int y) { return x < 2 ? (y < 2 ? kBlue : kRed) : (y < 2 ? kYellow : kGreen); })));
   InvalidateRect(a, nullptr, FALSE);
   InvalidateRect(b, nullptr, FALSE);
   EXPECT_TRUE(WaitQuadrants(a, {kBlue, kYellow, kRed, kGreen}, "the replaced picture in the first sharer"));
