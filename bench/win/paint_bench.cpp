@@ -13,10 +13,19 @@
 // side by side and their wake-ups counted between two minute boundaries.
 //
 //   paint_bench.exe <dereziz.exe> <floor.exe> <work dir> [rounds] [text bytes] [repaints] [switches] [idle]
+//
+// Pictures: the program against itself, 100 memos of 110 x 80 with solid
+// colours, each with its own copy of a photo, and all sharing one copy,
+// taking turns: start-up until every memo is painted, until every picture
+// is in place, private memory, and the bytes read beyond the solid run.
+//
+//   paint_bench.exe pictures <dereziz.exe> <work dir> <photo> [rounds]
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -445,7 +454,169 @@ struct Figure {
   }
 };
 
+namespace {
+
+constexpr COLORREF kPending = RGB(255, 0, 255);  // the memos' solid colour, absent from the photo
+
+// The host's /proc folder of the process whose command line holds token:
+// other programs of the same name may run on the machine.
+std::wstring ProcDirWith(const std::string& token) {
+  WIN32_FIND_DATAW fd;
+  HANDLE find = FindFirstFileW(L"Z:\\proc\\*", &fd);
+  if (find == INVALID_HANDLE_VALUE) return L"";
+  std::wstring found;
+  do {
+    if (fd.cFileName[0] < L'0' || fd.cFileName[0] > L'9') continue;
+    const std::wstring dir = std::wstring(L"Z:\\proc\\") + fd.cFileName;
+    if (ReadAll(dir + L"\\cmdline").find(token) != std::string::npos) found = dir;
+  } while (found.empty() && FindNextFileW(find, &fd));
+  FindClose(find);
+  return found;
+}
+
+// A number after `field` in the text of a /proc file; -1 when absent.
+long long ProcField(const std::wstring& file, const char* field) {
+  const std::string text = ReadAll(file);
+  const size_t at = text.find(field);
+  return at == std::string::npos ? -1 : atoll(text.c_str() + at + strlen(field));
+}
+
+struct PictureRun {
+  double painted = 0;  // ms from the start until every memo window is painted
+  double pictures = 0;  // ms from the start until no memo shows its solid colour
+  long privateKb = -1;
+  long long bytesRead = -1;
+};
+
+// The memo's centre on screen no longer shows the colour it waits in.
+bool PictureShown(HDC screen, HWND memo) {
+  RECT r;
+  if (!GetWindowRect(memo, &r)) return false;
+  return GetPixel(screen, (r.left + r.right) / 2, (r.top + r.bottom) / 2) != kPending;
+}
+
+// Writes 100 memos whose backgrounds are back(n), starts the program and
+// times it. false on a timeout.
+bool MeasurePictures(const std::wstring& exe, const std::wstring& dir, const std::function<std::string(int)>& back,
+                     bool pictures, PictureRun* out) {
+  std::string ini = "[ChildWindow]\r\nNo=100\r\n";
+  for (int n = 0; n < 100; ++n) {
+    const std::string k = std::to_string(n);
+    ini += k + "x=" + std::to_string(10 + (n % 10) * 120) + "\r\n" + k + "y=" + std::to_string(10 + (n / 10) * 95) +
+           "\r\n" + k + "h=110\r\n" + k + "l=80\r\n" + k + "Style=0\r\n" + k + "Text=\r\n" + k + "Back=" +
+           back(n) + "\r\n" + k + "Color1=" + std::to_string(kPending) + "\r\n";
+  }
+  if (!WriteFileBytes(dir + L"\\Memo.dat", "[Cagoteri]\r\nCagoteriNo=1\r\n1Cagoteri=data1\r\nNowCagoteri=data1\r\n") ||
+      !WriteFileBytes(dir + L"\\data\\data1.dat", ini))
+    return false;
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  // The program ignores its arguments; this one finds it under /proc.
+  const std::string token = "picture-bench-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount());
+  std::wstring cmd = L"\"" + exe + L"\" " + std::wstring(token.begin(), token.end());
+  LARGE_INTEGER freq, start, now;
+  QueryPerformanceFrequency(&freq);
+  QueryPerformanceCounter(&start);
+  if (!CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi)) return false;
+  Found f{pi.dwProcessId, {}};
+  bool ok = true;
+  // Painted once each: a picture that arrives invalidates its memo again,
+  // which is not a memo waiting for its first paint.
+  std::vector<HWND> seen;
+  for (;;) {
+    f.memos.clear();
+    EnumWindows(Collect, reinterpret_cast<LPARAM>(&f));
+    for (HWND h : f.memos)
+      if (std::find(seen.begin(), seen.end(), h) == seen.end() && IsWindowVisible(h) && !GetUpdateRect(h, nullptr, FALSE))
+        seen.push_back(h);
+    const bool done = seen.size() >= 100 && SendMessageTimeoutW(seen.front(), WM_NULL, 0, 0, SMTO_NORMAL, 30000, nullptr);
+    QueryPerformanceCounter(&now);
+    if (done) break;
+    if (Ms(start, now, freq) > 60000) {
+      fprintf(stderr, "pictures: %zu memo windows, %zu painted after 60 s\n", f.memos.size(), seen.size());
+      ok = false;
+      break;
+    }
+    Sleep(2);
+  }
+  out->painted = Ms(start, now, freq);
+  HDC screen = GetDC(nullptr);
+  for (;;) {
+    const bool done = !pictures || std::all_of(f.memos.begin(), f.memos.end(), [&](HWND h) { return PictureShown(screen, h); });
+    QueryPerformanceCounter(&now);
+    if (done || !ok) break;
+    if (Ms(start, now, freq) > 600000) {
+      fprintf(stderr, "pictures: not all in place after 600 s\n");
+      ok = false;
+      break;
+    }
+    Sleep(20);
+  }
+  ReleaseDC(nullptr, screen);
+  out->pictures = Ms(start, now, freq);
+  const std::wstring proc = ProcDirWith(token);
+  if (ok && !proc.empty()) {
+    out->privateKb = static_cast<long>(ProcField(proc + L"\\smaps_rollup", "Private_Dirty:"));
+    out->bytesRead = ProcField(proc + L"\\io", "rchar:");
+  }
+  EndProgram(pi);
+  Sleep(1500);
+  return ok;
+}
+
+int PictureBench(const std::wstring& exe, const std::wstring& dir, const std::wstring& photo, int rounds) {
+  CreateDirectoryW(dir.c_str(), nullptr);
+  CreateDirectoryW((dir + L"\\data").c_str(), nullptr);
+  CreateDirectoryW((dir + L"\\own").c_str(), nullptr);
+  WIN32_FILE_ATTRIBUTE_DATA fad;
+  if (!GetFileAttributesExW(photo.c_str(), GetFileExInfoStandard, &fad)) {
+    fprintf(stderr, "no photo at %ls\n", photo.c_str());
+    return 1;
+  }
+  const double photoBytes = static_cast<double>(fad.nFileSizeLow);
+  // Windows paths in the settings are ASCII here: no conversion needed.
+  std::string photoA(photo.begin(), photo.end());
+  std::vector<std::string> copies;
+  for (int n = 0; n < 100; ++n) {
+    const std::wstring copy = dir + L"\\own\\photo" + std::to_wstring(n) + L".jpg";
+    if (!CopyFileW(photo.c_str(), copy.c_str(), FALSE)) return 1;
+    copies.emplace_back(copy.begin(), copy.end());
+  }
+  const std::function<std::string(int)> kinds[3] = {[](int) { return std::string("1"); },
+                                                    [&](int n) { return copies[static_cast<size_t>(n)]; },
+                                                    [&](int) { return photoA; }};
+  const char* names[3] = {"solid colours", "own photos", "one shared photo"};
+  std::vector<double> painted[3], placed[3], kb[3], read[3];
+  for (int r = 0; r < rounds; ++r) {
+    for (int i = 0; i < 3; ++i) {
+      const int k = (i + r) % 3;  // each kind goes first in turn
+      PictureRun run;
+      if (!MeasurePictures(exe, dir, kinds[k], k != 0, &run)) return 1;
+      painted[k].push_back(run.painted);
+      placed[k].push_back(run.pictures);
+      kb[k].push_back(static_cast<double>(run.privateKb));
+      read[k].push_back(static_cast<double>(run.bytesRead));
+      printf("  round %d, %s: all painted %.0f ms, pictures in place %.0f ms, private memory %ld KB, read %.1f MB\n",
+             r + 1, names[k], run.painted, run.pictures, run.privateKb, run.bytesRead / 1048576.0);
+    }
+  }
+  printf("100 memos of 110 x 80, photo of %.1f MB, %d rounds, medians:\n", photoBytes / 1048576.0, rounds);
+  for (int k = 1; k < 3; ++k) {
+    printf("%s: all painted %.0f / %.0f ms = %.2fx the solid colours; every picture in place %.0f ms; "
+           "private memory %.0f / %.0f KB = %.0f KB above; read %.1f MB more = %.1f times the photo\n",
+           names[k], Median(painted[k]), Median(painted[0]), Median(painted[k]) / Median(painted[0]),
+           Median(placed[k]), Median(kb[k]), Median(kb[0]), Median(kb[k]) - Median(kb[0]),
+           (Median(read[k]) - Median(read[0])) / 1048576.0, (Median(read[k]) - Median(read[0])) / photoBytes);
+  }
+  return 0;
+}
+
+}  // namespace
+
 int wmain(int argc, wchar_t** argv) {
+  if (argc >= 5 && std::wstring(argv[1]) == L"pictures")
+    return PictureBench(argv[2], argv[3], argv[4], argc > 5 ? _wtoi(argv[5]) : 3);
   if (argc < 4) {
     fprintf(stderr,
             "usage: paint_bench <dereziz.exe> <floor.exe> <work dir> [rounds] [text bytes] [repaints] [switches] "

@@ -15,6 +15,7 @@
 #include "core/limits.h"
 #include "core/memo_store.h"
 #include "core/memo_sync.h"
+#include "core/picture_rules.h"
 
 namespace Gdiplus {
 class GpBitmap;
@@ -36,26 +37,25 @@ struct GdiBitmapRelease {
   }
 };
 
-// A memo's background picture as last read, so that a paint does not
-// decode the file again. It names the file and the size and last write the
-// file had then: a picture whose file changed is read again.
+// A memo's background picture: its copy at the memo's size, made from the
+// file by the picture worker (look/picture_worker.h), and the request that
+// is being decoded for it.
 struct PictureCache {
-  std::wstring path;
-  bool exists = false;
-  uint64_t size = 0;
-  uint64_t written = 0;
-  // The file was found missing or unreadable and the memo could not be
-  // switched to its solid colour: the user has been told, so the same
-  // failure is not reported at every paint.
+  // The file was found missing and the memo could not be switched to its
+  // solid colour: the user has been told, so the same failure is not
+  // reported at every paint.
   bool reported = false;
-  // Null when the file is missing or is no picture. At most the size of
-  // the screen: a larger picture is kept scaled down.
-  std::unique_ptr<Gdiplus::GpBitmap, GdiplusBitmapRelease> bitmap;
-  // The picture as the memo shows it, stretched over a client area of
-  // shownWidth x shownHeight: a paint at that size only copies it.
+  // The picture stretched over a client area of shownSize, made from the
+  // file as shownKey names it: a paint at that size only copies it.
   std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiBitmapRelease> shown;
-  int shownWidth = 0;
-  int shownHeight = 0;
+  PictureKey shownKey;
+  PictureSize shownSize;
+  // A decode asked for and not answered yet; its answer carries the same
+  // generation, which no other request of this run has.
+  bool pending = false;
+  uint64_t generation = 0;
+  PictureKey pendingKey;
+  PictureSize pendingSize;
 };
 
 struct Memo {

@@ -52,6 +52,17 @@ TEST_F(TextDrop, PicturesInTheListedCaseBecomeTheBackground) {
   ExpectRepaintedWithoutMessage(memo);
   EXPECT_EQ(Memos().size(), 1u) << "a picture adds no memo";
   EXPECT_EQ(Stored(0), "x");
+
+  // A picture file that cannot be read yet is chosen all the same, and the
+  // memo keeps it after saying so.
+  WriteFile("later.png", "not a picture yet");
+  ASSERT_TRUE(DropFiles(memo, {Path("later.png")}));
+  ASSERT_TRUE(Wait([&] { return Stored(0, "Back").find("later.png") != std::string::npos; },
+                  "the background to become later.png"));
+  const Dialog told = WaitForMessageWith(Widen("画像ファイルを読み込めませんでした。"));
+  ASSERT_TRUE(told);
+  ASSERT_TRUE(Press(told, IDOK));
+  EXPECT_NE(Stored(0, "Back").find("later.png"), std::string::npos) << Stored(0, "Back");
 }
 
 TEST_F(TextDrop, OtherFilesBecomeNewMemosWithTheirEscapedText) {
