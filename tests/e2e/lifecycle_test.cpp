@@ -199,6 +199,7 @@ std::string ValueOf(int memo, const std::string& key) {
   if (key == "GradMode") return std::to_string(memo);
   if (key == "Brows") return "0";
   if (key == "BroURL") return "http://example.com/" + m;
+  if (key == "Id") return "0000000000000000000000000000000" + m;
   return "?";
 }
 
