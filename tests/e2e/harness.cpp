@@ -846,10 +846,10 @@ HWND DerezizTest::WaitForNewMemo() {
       "a new memo window");
   if (!found) return nullptr;
   snapshot_.push_back(found);
-  // Accepting dropped files is the last step of creating a memo: after it
-  // the window has its final z-order too.
-  if (!Wait([&] { return (GetWindowLongW(found, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0; },
-            "the new memo to accept dropped files (the end of its creation)"))
+  // A new memo is shown as the last step of its creation: from then on it
+  // has its place, z-order and style.
+  if (!Wait([&] { return (GetWindowLongW(found, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0 && IsWindowVisible(found); },
+            "the new memo to be shown (the end of its creation)"))
     return nullptr;
   return found;
 }
