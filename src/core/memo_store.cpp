@@ -62,18 +62,15 @@ int CountStoredMemos(SettingsFile& cat) {
   return n;
 }
 
-// The memo count. A hand-edited count that is no number or negative would
-// hide the stored memos and let the next new memo overwrite memo 0, so the
-// memos the file holds are counted instead.
-int MemoCount(SettingsFile& cat) {
+}  // namespace
+
+int StoredMemoCount(SettingsFile& cat) {
   const std::optional<std::string> no = cat.Get(kSecMemos, "No");
   if (!no) return 0;
   const int32_t count = ParseIntSaturating(*no);
   if (count < 0 || !HasNumber(*no)) return CountStoredMemos(cat);
   return std::min<int32_t>(count, kMaxMemos);
 }
-
-}  // namespace
 
 FontSpec ReadFont(SettingsFile& cat, int n) {
   FontSpec f;
@@ -111,7 +108,7 @@ LoadedTable LoadTable(SettingsFile& cat, std::string_view defaultUrl) {
   for (int k = 0; k < kMaxMemos; ++k) t.hOffset[k] = cat.ReadInt(kSecHOffset, OffsetKey(k), 0);
   for (int k = 0; k < kCustomColors; ++k)
     t.custColors[k] = static_cast<uint32_t>(cat.ReadInt(kSecMemos, "CustColor" + std::to_string(k), 0));
-  t.count = MemoCount(cat);
+  t.count = StoredMemoCount(cat);
   t.memos.resize(static_cast<size_t>(t.count));
   for (int n = 0; n < t.count; ++n) {
     LoadedMemo& m = t.memos[static_cast<size_t>(n)];

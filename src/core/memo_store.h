@@ -75,6 +75,11 @@ bool SaveTable(SettingsFile& cat, const TableSnapshot& t);
 // ever written. False when n is not a memo or the write failed.
 bool RenumberAfterDelete(SettingsFile& cat, int n, int count);
 
+// The memo count, 0..100. A hand-edited count that is no number or negative
+// would hide the stored memos and let the next new memo overwrite memo 0,
+// so the memos the file holds are counted instead.
+int StoredMemoCount(SettingsFile& cat);
+
 // Font keys of memo n with their defaults.
 FontSpec ReadFont(SettingsFile& cat, int n);
 

@@ -137,6 +137,19 @@ int IniDocument::FindKey(const Section& s, std::string_view key) {
   return -1;
 }
 
+std::vector<std::string> IniDocument::Keys(std::string_view section) const {
+  std::vector<std::string> keys;
+  const Section* s = FindSection(section);
+  if (!s) return keys;
+  for (size_t i = 0; i < s->lines.size(); ++i) {
+    const Line& l = s->lines[i];
+    // A later line of the same name is never read.
+    if (l.isKey && FindKey(*s, std::string_view(l.text).substr(l.keyPos, l.keyLen)) == static_cast<int>(i))
+      keys.push_back(l.text.substr(l.keyPos, l.keyLen));
+  }
+  return keys;
+}
+
 std::optional<std::string> IniDocument::Get(std::string_view section, std::string_view key) const {
   const Section* s = FindSection(section);
   if (!s) return std::nullopt;
@@ -278,6 +291,11 @@ void SettingsFile::Refresh(bool writing) {
 bool SettingsFile::Readable() {
   Refresh();
   return readable_;
+}
+
+std::vector<std::string> SettingsFile::Keys(std::string_view section) {
+  Refresh();
+  return doc_.Keys(section);
 }
 
 std::optional<std::string> SettingsFile::Get(std::string_view section, std::string_view key) {

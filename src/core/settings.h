@@ -25,6 +25,8 @@ class IniDocument {
   // CR and LF cannot live on one line and become blanks). Returns whether
   // the document changed; an unusable section or key name changes nothing.
   bool Set(std::string_view section, std::string_view key, std::string_view value);
+  // The names of the keys of a section in file order, each once.
+  std::vector<std::string> Keys(std::string_view section) const;
   // Removes the key (the first one of that name). Returns whether it existed.
   bool Remove(std::string_view section, std::string_view key);
   // The file's bytes: CR LF line ends.
@@ -111,6 +113,7 @@ class SettingsFile {
   int32_t ReadInt(std::string_view section, std::string_view key, int32_t def);
   // The whole value, uncut; nullopt when the key is absent.
   std::optional<std::string> Get(std::string_view section, std::string_view key);
+  std::vector<std::string> Keys(std::string_view section);
   // False while the file exists but cannot be read: nothing read from it
   // then is what it holds, and nothing may be written over it.
   bool Readable();

@@ -1,0 +1,197 @@
+#include "core/conflict_fold.h"
+
+#include <cstdint>
+#include <map>
+#include <set>
+
+#include "core/category_list.h"
+#include "core/keys.h"
+#include "core/memo_store.h"
+#include "core/number.h"
+
+namespace dz {
+namespace {
+
+constexpr char kIdProperty[] = "Id";
+
+// "12Text" -> 12 and "Text"; false for keys of the whole category ("No",
+// "CustColor3", "Templatex") and for numbers "%d" would not have written.
+bool SplitMemoKey(const std::string& key, int* n, std::string* property) {
+  size_t i = 0;
+  while (i < key.size() && key[i] >= '0' && key[i] <= '9') ++i;
+  if (i == 0 || i == key.size() || i > 3 || (i > 1 && key[0] == '0')) return false;
+  *n = std::stoi(key.substr(0, i));
+  *property = key.substr(i);
+  return true;
+}
+
+// 64-bit FNV-1a of seed and text, as 16 hex digits: the identity of a memo
+// folded in beside another, the same on every PC that folds the same copy.
+std::string DerivedId(std::string_view seed, std::string_view text) {
+  uint64_t h = 14695981039346656037ull;
+  auto mix = [&h](unsigned char c) {
+    h ^= c;
+    h *= 1099511628211ull;
+  };
+  for (char c : seed) mix(static_cast<unsigned char>(c));
+  mix(0);
+  for (char c : text) mix(static_cast<unsigned char>(c));
+  static const char kHex[] = "0123456789abcdef";
+  std::string id(16, '0');
+  for (int i = 15; i >= 0; --i, h >>= 4) id[static_cast<size_t>(i)] = kHex[h & 15];
+  return id;
+}
+
+}  // namespace
+
+const std::string* StoredMemo::Find(std::string_view property) const {
+  for (const auto& kv : keys)
+    if (kv.first == property) return &kv.second;
+  return nullptr;
+}
+
+void StoredMemo::Put(std::string_view property, std::string value) {
+  for (auto& kv : keys)
+    if (kv.first == property) {
+      kv.second = std::move(value);
+      return;
+    }
+  keys.emplace_back(std::string(property), std::move(value));
+}
+
+std::string StoredMemo::Text() const {
+  const std::string* t = Find("Text");
+  return t ? *t : std::string();
+}
+
+std::optional<std::string> StoredMemo::Id() const {
+  const std::string* id = Find(kIdProperty);
+  if (!id || id->empty()) return std::nullopt;
+  return *id;
+}
+
+std::vector<StoredMemo> ReadStoredMemos(SettingsFile& cat) {
+  SettingsHold hold(cat);
+  std::vector<StoredMemo> memos(static_cast<size_t>(StoredMemoCount(cat)));
+  for (const std::string& key : cat.Keys(kSecMemos)) {
+    int n = 0;
+    std::string property;
+    if (!SplitMemoKey(key, &n, &property) || n >= static_cast<int>(memos.size())) continue;
+    if (std::optional<std::string> v = cat.Get(kSecMemos, key))
+      memos[static_cast<size_t>(n)].keys.emplace_back(std::move(property), std::move(*v));
+  }
+  return memos;
+}
+
+MemoFold PlanMemoFold(const std::vector<StoredMemo>& copy, const std::vector<StoredMemo>& here, int limit) {
+  MemoFold fold;
+  std::map<std::string, size_t> byId;  // identity here -> memo here
+  for (size_t j = 0; j < here.size(); ++j)
+    if (std::optional<std::string> id = here[j].Id()) byId.emplace(*id, j);
+  std::set<std::string> taken;  // identities here and of the memos added
+  for (const auto& kv : byId) taken.insert(kv.first);
+  std::vector<bool> matched(here.size(), false);
+  int room = limit - static_cast<int>(here.size());
+
+  for (size_t i = 0; i < copy.size(); ++i) {
+    const StoredMemo& c = copy[i];
+    const std::string text = c.Text();
+    const std::optional<std::string> id = c.Id();
+    std::string newId;
+    const StoredMemo* beside = nullptr;
+    const auto same = id ? byId.find(*id) : byId.end();
+    if (same != byId.end()) {
+      matched[same->second] = true;
+      if (here[same->second].Text() == text) {
+        ++fold.equal;
+        continue;
+      }
+      // A memo folded in beside it before carries the identity made here.
+      newId = DerivedId(*id, text);
+      bool folded = false;
+      for (int k = 0; k <= kMaxMemos && taken.count(newId); ++k) {
+        const auto it = byId.find(newId);
+        if (it != byId.end() && here[it->second].Text() == text) {
+          folded = true;
+          break;
+        }
+        newId = DerivedId(newId, text);
+      }
+      if (folded) {
+        ++fold.equal;
+        continue;
+      }
+      beside = &here[same->second];
+    } else {
+      size_t j = 0;
+      while (j < here.size() && (matched[j] || (id && here[j].Id()) || here[j].Text() != text)) ++j;
+      if (j < here.size()) {
+        matched[j] = true;
+        ++fold.equal;
+        continue;
+      }
+      newId = id ? *id : DerivedId("#" + std::to_string(i), text);
+      if (taken.count(newId)) newId = DerivedId(newId, text);  // the copy held it twice
+    }
+    if (room <= 0) {
+      ++fold.leftOut;
+      continue;
+    }
+    --room;
+    StoredMemo m = c;
+    m.Put(kIdProperty, newId);
+    taken.insert(newId);
+    if (beside) {
+      const std::string* x = beside->Find("x");
+      const std::string* y = beside->Find("y");
+      m.Put("x", FormatInt(ParseInt(x ? *x : "0") + kBesideOffset));
+      m.Put("y", FormatInt(ParseInt(y ? *y : "0") + kBesideOffset));
+    }
+    fold.add.push_back(std::move(m));
+  }
+  return fold;
+}
+
+bool AppendMemos(SettingsFile& cat, const std::vector<StoredMemo>& memos) {
+  if (memos.empty()) return true;
+  cat.BeginBatch();
+  const int count = StoredMemoCount(cat);
+  const int end = count + static_cast<int>(memos.size());
+  if (end > kMaxMemos) {
+    cat.EndBatch();
+    return false;
+  }
+  // Keys a deleted memo left under these numbers would read as the new
+  // memo's own.
+  for (const std::string& key : cat.Keys(kSecMemos)) {
+    int n = 0;
+    std::string property;
+    if (SplitMemoKey(key, &n, &property) && n >= count && n < end) cat.Remove(kSecMemos, key);
+  }
+  for (int n = count; n < end; ++n) {
+    for (const auto& kv : memos[static_cast<size_t>(n - count)].keys)
+      cat.Write(kSecMemos, std::to_string(n) + kv.first, kv.second);
+    cat.WriteInt(kSecVOffset, OffsetKey(n), 0);
+    cat.WriteInt(kSecHOffset, OffsetKey(n), 0);
+  }
+  cat.WriteInt(kSecMemos, "No", end);
+  return cat.EndBatch();
+}
+
+CategoryFold PlanCategoryFold(const std::vector<std::string>& copy, const std::vector<std::string>& here,
+                              size_t baseDirChars) {
+  CategoryFold fold;
+  std::vector<std::string> all = here;
+  for (const std::string& name : copy) {
+    if (CheckCategoryName(name, baseDirChars, all) != CategoryStatus::kOk) continue;
+    if (static_cast<int>(all.size()) >= kMaxCategories) {
+      ++fold.leftOut;
+      continue;
+    }
+    all.push_back(name);
+    fold.add.push_back(name);
+  }
+  return fold;
+}
+
+}  // namespace dz
