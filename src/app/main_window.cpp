@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/app.h"
+#include "app/folder_watch.h"
 #include "app/main_commands.h"
 #include "app/memo_proc.h"
 #include "app/minute_clock.h"
@@ -10,6 +11,7 @@
 #include "app/tray.h"
 #include "browser/browser.h"
 #include "category/category.h"
+#include "category/conflicts.h"
 #include "memo/memo_window.h"
 #include "res/resource.h"
 #include "store/settings_access.h"
@@ -33,6 +35,32 @@ std::string g_startNotice;
 constexpr UINT kWriteFailed = WM_APP + 2;
 UINT g_taskbarCreated = 0;  // sent when the shell (and its tray) restarts
 constexpr UINT_PTR kAddTrayIcon = WM_APP + 3;  // timer: the icon once start-up has painted
+
+// Posted by the folder watch; also the timer that holds the notice about
+// folded conflict copies back while another box is open.
+constexpr UINT kFolderChanged = WM_APP + 4;
+constexpr UINT kConflictNotice = WM_APP + 5;
+std::string g_conflictNotice;
+
+void ShowConflictNotice(HWND main) {
+  if (MessageBoxOpen()) {
+    SetTimer(main, kConflictNotice, 250, nullptr);
+    return;
+  }
+  KillTimer(main, kConflictNotice);
+  std::string text;
+  text.swap(g_conflictNotice);
+  if (!text.empty()) Tell(text.c_str());
+}
+
+void OnFolderChanged(HWND main) {
+  FolderChangeTaken();
+  const std::string notice = FoldConflictCopies();
+  if (notice.empty()) return;
+  if (!g_conflictNotice.empty()) g_conflictNotice += "\n\n";
+  g_conflictNotice += notice;
+  ShowConflictNotice(main);
+}
 
 void OnWriteFailed(HWND main) {
   // Not inside another box: the user answers one question at a time, and
@@ -77,6 +105,9 @@ bool OnMainCreate(HWND hwnd) {
   SetBaseDirectory(NarrowUtf8(dir));
   SetWriteFailureListener([] { PostMessageW(TheProcess().main, kWriteFailed, 0, 0); });
   g_startNotice = OpenStartCategory();
+  // Before the memos are loaded, so that the memos folded in come with them.
+  const std::string folded = FoldConflictCopies();
+  if (!folded.empty()) g_startNotice += (g_startNotice.empty() ? "" : "\n\n") + folded;
   RefreshClock();
   StartMinuteClock(hwnd);
   LoadEditorLibraries();
@@ -92,6 +123,7 @@ bool OnMainCreate(HWND hwnd) {
   // up its notification area for the first icon of a session, a tenth of a
   // second on Wine's own desktop.
   SetTimer(hwnd, kAddTrayIcon, USER_TIMER_MINIMUM, nullptr);
+  StartFolderWatch(hwnd, kFolderChanged, BaseDirectory());
   if (!g_startNotice.empty()) PostMessageW(hwnd, kShowStartNotice, 0, 0);
   return true;
 }
@@ -107,6 +139,7 @@ void OnMainClose(HWND hwnd) {
 void OnMainDestroy(HWND hwnd) {
   App& app = TheApp();
   PublishMainWindow(nullptr);
+  StopFolderWatch();
   StopMinuteClock(hwnd);
   // Placements are read from the windows, so this comes before they go.
   SaveMemoTable();
@@ -137,6 +170,10 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
         OnWriteFailed(hwnd);
         return 0;
       }
+      if (wParam == kConflictNotice) {
+        ShowConflictNotice(hwnd);
+        return 0;
+      }
       OnMainTimer(hwnd, wParam);
       return 0;
     case WM_TRAY_CALLBACK: OnTrayCallback(hwnd, static_cast<UINT>(lParam)); return 0;
@@ -150,6 +187,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
       if (wParam == SPI_SETWORKAREA) BringAllMemosWithinReach();
       return 0;
     case kWriteFailed: OnWriteFailed(hwnd); return 0;
+    case kFolderChanged: OnFolderChanged(hwnd); return 0;
     case kShowStartNotice:
       Tell(g_startNotice.c_str());
       g_startNotice.clear();

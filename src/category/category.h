@@ -22,6 +22,9 @@ bool LoadMemoTable();
 // readable; otherwise tells the user (UnreadableCategoryMessage) and false.
 bool EnsureMemosLoaded();
 std::string UnreadableCategoryMessage();
+// Memos the category file holds beyond the table (appended to it while the
+// program runs) get their windows.
+void ShowAppendedMemos();
 // Writes the current category to Memo.dat and the table and placements to
 // the category file (one file replacement each). Does nothing before the
 // memos were loaded, so an abandoned start-up never writes over the file.

@@ -42,6 +42,20 @@ bool EnsureMemosLoaded() {
   return false;
 }
 
+namespace {
+// Memo n of t gets its font, window and browser.
+void CreateLoadedMemo(const LoadedTable& t, int n, const std::vector<Rect>& areas) {
+  const LoadedMemo& lm = t.memos[static_cast<size_t>(n)];
+  Memo& memo = Memos()[n];
+  ReplaceMemoFont(n, CreateMemoFont(lm.font));
+  memo.wnd = CreateMemoWindow(lm.place, lm.style, lm.windowLevel, areas);
+  if (lm.brows == 1) {
+    memo.browser = CreateBrowserHost(memo.wnd, lm.broUrl);
+    if (memo.browser) InvalidateRect(memo.wnd, nullptr, FALSE);
+  }
+}
+}  // namespace
+
 bool LoadMemoTable() {
   // A file that exists but cannot be read is not an empty category: taken
   // for one, the next new memo and the save at exit would write over it.
@@ -62,18 +76,26 @@ bool LoadMemoTable() {
   // before its handle is in the table and must find nothing.
   m.count = t.count;
   const std::vector<Rect> areas = WorkAreas();
-  for (int n = 0; n < t.count; ++n) {
-    const LoadedMemo& lm = t.memos[static_cast<size_t>(n)];
-    Memo& memo = m[n];
-    ReplaceMemoFont(n, CreateMemoFont(lm.font));
-    memo.wnd = CreateMemoWindow(lm.place, lm.style, lm.windowLevel, areas);
-    if (lm.brows == 1) {
-      memo.browser = CreateBrowserHost(memo.wnd, lm.broUrl);
-      if (memo.browser) InvalidateRect(memo.wnd, nullptr, FALSE);
-    }
-  }
+  for (int n = 0; n < t.count; ++n) CreateLoadedMemo(t, n, areas);
   g_loaded = true;
   return true;
+}
+
+void ShowAppendedMemos() {
+  if (!g_loaded) return;
+  const LoadedTable t = LoadTable(CategoryFile(), kDefaultHomePage);
+  MemoTable& m = Memos();
+  const int from = m.count;
+  if (t.count <= from) return;
+  for (int n = from; n < t.count; ++n) {
+    ReplaceMemoFont(n, nullptr);
+    m[n] = Memo{};
+    m[n].vOffset = t.vOffset[n];
+    m[n].hOffset = t.hOffset[n];
+  }
+  m.count = t.count;
+  const std::vector<Rect> areas = WorkAreas();
+  for (int n = from; n < t.count; ++n) CreateLoadedMemo(t, n, areas);
 }
 
 bool SaveMemoTable() {

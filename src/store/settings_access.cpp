@@ -131,10 +131,15 @@ void SetBaseDirectory(std::string_view utf8Dir) {
 
 std::wstring BaseDirectory() { return WidenUtf8(ThePaths().baseDir); }
 
+FileSystem& SettingsFileSystem() { return Fs(); }
+
+std::string CategoryFilePath(std::string_view sjisName) {
+  return ThePaths().baseDir + "\\data\\" + NarrowUtf8(Widen(sjisName)) + ".dat";
+}
+
 void SetCurrentCategory(std::string_view sjisName) {
-  Paths& p = ThePaths();
-  p.categoryName = std::string(sjisName);
-  CategoryFile().set_path(p.baseDir + "\\data\\" + NarrowUtf8(Widen(sjisName)) + ".dat");
+  ThePaths().categoryName = std::string(sjisName);
+  CategoryFile().set_path(CategoryFilePath(sjisName));
 }
 
 const std::string& CurrentCategory() { return ThePaths().categoryName; }

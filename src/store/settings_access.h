@@ -13,6 +13,12 @@ SettingsFile& AppFile();
 // "<base>\data\<category>.dat": every memo of the current category.
 SettingsFile& CategoryFile();
 
+// The file access of the two settings files (backups and failure notes
+// included), for another settings file of the base directory.
+FileSystem& SettingsFileSystem();
+// "<base>\data\<name>.dat" (UTF-8) of the category sjisName.
+std::string CategoryFilePath(std::string_view sjisName);
+
 // Sets the base directory (UTF-8) and points AppFile() at its Memo.dat.
 void SetBaseDirectory(std::string_view utf8Dir);
 // The base directory as a wide path, no trailing backslash.
