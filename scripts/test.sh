@@ -2,7 +2,8 @@
 # Installs what is missing, builds everything and runs every test: native
 # unit tests, the same under AddressSanitizer and UBSan, short fuzzing runs,
 # a build of the Windows program where GoogleTest cannot be found, and the
-# end-to-end suite that drives the real dereziz.exe under Wine.
+# end-to-end suite that drives the real dereziz.exe under Wine, and three
+# rounds of the sync soak (scripts/sync-soak.sh).
 # Every stage runs and reports even when an earlier one failed; a build that
 # fails counts as one failure and skips only the tests that need it. The last
 # line is "N passed, N failed"; the exit status is non-zero when any failed.
@@ -151,6 +152,16 @@ if step build-win bash scripts/build.sh win; then
   fi
   sk=$(grep -Eo '\[  SKIPPED \] [0-9]+ test' "$log/e2e.txt" | tail -1 | grep -Eo '[0-9]+' || true)
   stage_result "end-to-end tests" "${p:-0}" "${f:-0}" "${sk:+$sk skipped}"
+
+  # Two folders under a real sync service; the long runs are in docs/sync.md.
+  echo "== sync soak (Syncthing, 3 rounds) =="
+  DEREZIZ_E2E_TIMEOUT=600 bash scripts/sync-soak.sh 3 2>&1 | tee "$log/sync-soak.txt"
+  soak_rc=${PIPESTATUS[0]}
+  if [ "$soak_rc" -eq 0 ] && tr -d '\r' <"$log/sync-soak.txt" | tail -1 | grep -Eq '^3 rounds, .*, 0 lost$'; then
+    stage_result "sync soak (3 rounds)" 1 0
+  else
+    stage_result "sync soak (3 rounds)" 0 1
+  fi
 else
   stage_result "end-to-end tests (build)" 0 1
 fi

@@ -1,0 +1,278 @@
+// Two folders kept in step by a real sync service, a Dereziz in each, edited
+// on one side or on both at once so that the service makes conflict copies.
+// Run by scripts/sync-soak.sh, which starts the service and answers the
+// requests only it can carry out (pause, resume and wait until in sync);
+// disabled in the plain suite, which has no sync service.
+#include <algorithm>
+#include <cstdlib>
+#include <random>
+#include <set>
+
+#include "core/conflict_copy.h"
+#include "text_fixture.h"
+
+namespace e2e {
+namespace {
+
+std::string Env(const char* name, const char* def = "") {
+  const char* v = std::getenv(name);
+  return v && *v ? v : def;
+}
+
+// A Linux path as the driver sees it.
+std::wstring DrivePath(const std::string& unixPath) {
+  std::wstring w = L"Z:" + Widen(unixPath);
+  for (wchar_t& c : w)
+    if (c == L'/') c = L'\\';
+  return w;
+}
+
+// Requests to the script, one at a time: "<number> <request>" in the file
+// "request", answered by "<number> <answer>" in "reply".
+class Script {
+ public:
+  explicit Script(std::wstring dir) : dir_(std::move(dir)) {}
+  std::string Ask(const std::string& request) {
+    const std::string number = std::to_string(++asked_);
+    const std::wstring reply = dir_ + L"\\reply";
+    DeleteFileW(reply.c_str());
+    if (!WriteBytes(dir_ + L"\\request.part", number + " " + request + "\n") ||
+        !MoveFileExW((dir_ + L"\\request.part").c_str(), (dir_ + L"\\request").c_str(), MOVEFILE_REPLACE_EXISTING))
+      return "cannot write the request";
+    std::string answer;
+    const bool answered = WaitFor(
+        [&] {
+          return ReadBytes(reply, &answer) && answer.size() > number.size() && answer.back() == '\n' &&
+                 answer.compare(0, number.size() + 1, number + " ") == 0;
+        },
+        300000, "the script to answer \"" + request + "\"");
+    DeleteFileW(reply.c_str());
+    return answered ? answer.substr(number.size() + 1, answer.size() - number.size() - 2) : "no answer";
+  }
+
+ private:
+  std::wstring dir_;
+  int asked_ = 0;
+};
+
+// One PC: a folder and the Dereziz started in it.
+class Side : public TextTest {
+ public:
+  Side(const std::wstring& dir, const std::string& name) { UseBase(dir, name); }
+  void TestBody() override {}
+  ~Side() override {
+    if (Running()) TerminateProcess(process(), 1);
+  }
+
+  // Starts the program; the conflict copies in its data folder are folded
+  // in at start, and its notice answered.
+  bool Open() {
+    const bool copies = !CopiesInData().empty();
+    if (!Start(-1)) return false;
+    if (copies) {
+      Dialog d = WaitForMessageWith(L"競合コピー");
+      if (!d || !Press(d, IDOK)) return false;
+    }
+    if (!CopiesInData().empty()) {
+      ADD_FAILURE() << testName() << ": a conflict copy stayed in the data folder";
+      return false;
+    }
+    return WaitForMemoCount(Texts().size());
+  }
+  bool Close() { return Exit(); }
+
+  // The texts of the memos the category file counts (none before the
+  // first memo was saved).
+  std::vector<std::string> Texts() {
+    std::vector<std::string> texts;
+    if (!FileExists(Path("data\\data1.dat"))) return texts;
+    const dz::IniDocument cat = Category();
+    const int n = std::atoi(Get(cat, "ChildWindow", "No").c_str());
+    for (int i = 0; i < n; ++i) texts.push_back(Get(cat, "ChildWindow", std::to_string(i) + "Text"));
+    return texts;
+  }
+  // The count is saved at exit; a memo's text when it is committed.
+  bool Stores(const std::string& text) {
+    return Wait(
+        [&] {
+          const dz::IniDocument cat = Category();
+          for (int i = 0; i < 100; ++i)
+            if (cat.Get("ChildWindow", std::to_string(i) + "Text") == text) return true;
+          return false;
+        },
+        testName() + ": \"" + text + "\" stored");
+  }
+
+  bool Add(const std::string& text, POINT at) {
+    SnapshotMemos();
+    PostCommand(main(), cmd::kAddMemo);
+    HWND memo = WaitForNewMemo();
+    return memo && Write(memo, text, nullptr) && MoveTo(memo, at);
+  }
+  // A memo of this side chosen by pick, its text replaced through the editor.
+  bool Edit(size_t pick, const std::string& text, std::string* old) {
+    HWND memo = Pick(pick);
+    return memo && Write(memo, text, old);
+  }
+  bool Delete(size_t pick, std::string* old) {
+    HWND memo = Pick(pick);
+    if (!memo || !Read(memo, old)) return false;
+    PostCommand(memo, cmd::kDeleteMemo);
+    Dialog d = WaitForDialog(std::wstring(L"確認"));
+    return d && Press(d, IDOK) && Wait([&] { return !IsWindow(memo); }, testName() + ": the memo deleted");
+  }
+  bool Move(size_t pick, POINT at) {
+    HWND memo = Pick(pick);
+    return memo && MoveTo(memo, at);
+  }
+  size_t Count() { return Memos().size(); }
+  std::string Bytes(const std::string& relative) { return ReadFileBytes(relative); }
+
+  std::vector<std::string> Files(const std::string& relative) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((Path(relative) + L"\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do {
+      if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(Narrow(fd.cFileName));
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+    return names;
+  }
+  std::vector<std::string> CopiesInData() {
+    std::vector<std::string> copies;
+    for (const std::string& name : Files("data"))
+      if (dz::RecognizeConflictCopy(Sjis(Widen(name)), {"data1.dat"}).style != dz::ConflictStyle::kNone)
+        copies.push_back(name);
+    return copies;
+  }
+
+ private:
+  HWND Pick(size_t pick) {
+    const std::vector<HWND> memos = Memos();
+    if (memos.empty()) return nullptr;
+    return memos[pick % memos.size()];
+  }
+  // The editor is committed when its memo stops being the active window:
+  // with two programs on one desktop, the memo is made the active one first.
+  HWND OpenEditor(HWND memo) {
+    SetForegroundWindow(memo);
+    if (!Wait([&] { return GetForegroundWindow() == memo; }, testName() + ": the memo active")) return nullptr;
+    PostCommand(memo, textcmd::kEditMemo);
+    return WaitForEditor(memo);
+  }
+  // The memo's text as its editor shows it; the editor closed unchanged.
+  bool Read(HWND memo, std::string* text) {
+    HWND editor = OpenEditor(memo);
+    if (!editor) return false;
+    *text = Narrow(EditorText(editor));
+    Post(editor, WM_LBUTTONDBLCLK);
+    return WaitEditorGone(editor);
+  }
+  bool Write(HWND memo, const std::string& text, std::string* old) {
+    HWND editor = OpenEditor(memo);
+    if (!editor) return false;
+    if (old) *old = Narrow(EditorText(editor));
+    Send(editor, EM_SETSEL, 0, -1);
+    Type(editor, Widen(text));
+    Post(editor, WM_LBUTTONDBLCLK);
+    return WaitEditorGone(editor) && Stores(text);
+  }
+  // As a drag leaves it: the table save at exit stores the place.
+  bool MoveTo(HWND memo, POINT at) {
+    SetWindowPos(memo, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return Wait([&] { const RECT r = WindowRect(memo); return r.left == at.x && r.top == at.y; },
+                testName() + ": the memo at its new place");
+  }
+};
+
+TEST(SyncSoak, DISABLED_EditsOnTwoPcsAreNeitherLostNorLeftInCopies) {
+  const std::string dirA = Env("DEREZIZ_SOAK_A"), dirB = Env("DEREZIZ_SOAK_B"), control = Env("DEREZIZ_SOAK_CONTROL");
+  ASSERT_FALSE(dirA.empty() || dirB.empty() || control.empty()) << "run by scripts/sync-soak.sh";
+  const int rounds = std::atoi(Env("DEREZIZ_SOAK_ROUNDS", "3").c_str());
+  std::mt19937 rng(static_cast<unsigned>(std::atoi(Env("DEREZIZ_SOAK_SEED", "1").c_str())));
+  Side a(DrivePath(dirA), "A"), b(DrivePath(dirB), "B");
+  Side* sides[] = {&a, &b};
+  Script script(DrivePath(control));
+
+  std::set<std::string> committed, retired, folded;
+  int edits = 0, places = 0;
+  auto nextPlace = [&] {
+    const int k = places++;
+    return POINT{20 + (k % 9) * 130, 20 + (k / 9 % 7) * 130};
+  };
+  auto tallyFolded = [&] {
+    for (Side* s : sides)
+      for (const std::string& name : s->Files("backup\\conflicts")) folded.insert(name);
+  };
+  // One round: both programs started (each folds what the last exchange
+  // left), edits while the service is paused, both ended, then the
+  // exchange. The programs do not run while the service writes their
+  // files: a table held in memory would be written back over a file
+  // replaced underneath it.
+  auto round = [&](int r, bool edit) {
+    ASSERT_EQ(script.Ask("pause"), "ok");
+    ASSERT_TRUE(a.Open());
+    ASSERT_TRUE(b.Open());
+    const unsigned who = edit ? rng() % 3 : 3;  // 0: A, 1: B, 2: both at once
+    for (int s = 0; s < 2; ++s) {
+      if (who != static_cast<unsigned>(s) && who != 2) continue;
+      Side& side = *sides[s];
+      const int n = 1 + static_cast<int>(rng() % 3);
+      for (int e = 0; e < n; ++e) {
+        const std::string text = "r" + std::to_string(r) + (s ? "b" : "a") + std::to_string(e) + "-" +
+                                 std::to_string(rng() % 100000);
+        const size_t count = side.Count();
+        unsigned op = rng() % 4;  // add, edit, delete, move
+        if (count < 4) op = 0;
+        if (count > 16 && op == 0) op = 2;
+        std::string old;
+        const size_t pick = rng();
+        switch (op) {
+          case 0: ASSERT_TRUE(side.Add(text, nextPlace())); break;
+          case 1: ASSERT_TRUE(side.Edit(pick, text, &old)); break;
+          case 2: ASSERT_TRUE(side.Delete(pick, &old)); break;
+          default: ASSERT_TRUE(side.Move(pick, nextPlace())); break;
+        }
+        if (op <= 1) committed.insert(text);
+        if (op == 1 || op == 2) retired.insert(old);
+        ++edits;
+      }
+    }
+    ASSERT_TRUE(a.Close());
+    ASSERT_TRUE(b.Close());
+    ASSERT_EQ(script.Ask("sync"), "ok");
+    tallyFolded();
+  };
+
+  for (int r = 0; r < rounds; ++r) {
+    round(r, true);
+    if (HasFailure()) return;
+  }
+  // Copies the last exchange made are folded by the next start.
+  for (int settle = 0; settle < 5 && !(a.CopiesInData().empty() && b.CopiesInData().empty()); ++settle) {
+    round(rounds, false);
+    if (HasFailure()) return;
+  }
+
+  EXPECT_TRUE(a.CopiesInData().empty()) << "a conflict copy left in A's data folder";
+  EXPECT_TRUE(b.CopiesInData().empty()) << "a conflict copy left in B's data folder";
+  std::vector<std::string> textsA = a.Texts(), textsB = b.Texts();
+  std::sort(textsA.begin(), textsA.end());
+  std::sort(textsB.begin(), textsB.end());
+  EXPECT_EQ(textsA, textsB) << "both folders hold the same memos";
+  EXPECT_EQ(a.Bytes("data\\data1.dat"), b.Bytes("data\\data1.dat"));
+  int lost = 0;
+  for (const std::string& text : committed) {
+    if (retired.count(text) || std::binary_search(textsA.begin(), textsA.end(), text)) continue;
+    ADD_FAILURE() << "lost: \"" << text << "\"";
+    ++lost;
+  }
+  const std::string summary = std::to_string(rounds) + " rounds, " + std::to_string(edits) + " edits, " +
+                              std::to_string(folded.size()) + " conflicts folded, " + std::to_string(lost) + " lost";
+  std::printf("[ soak     ] %zu memos at the end\n[ soak     ] %s\n", textsA.size(), summary.c_str());
+  EXPECT_TRUE(WriteBytes(DrivePath(control) + L"\\summary", summary + "\n"));
+}
+
+}  // namespace
+}  // namespace e2e
