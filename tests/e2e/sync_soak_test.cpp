@@ -154,12 +154,22 @@ class Side : public TextTest {
     return memos[pick % memos.size()];
   }
   // The editor is committed when its memo stops being the active window:
-  // with two programs on one desktop, the memo is made the active one first.
+  // with two programs on one desktop the memo is made the active one first,
+  // and asked again when activation moved on before the editor was seen.
   HWND OpenEditor(HWND memo) {
-    SetForegroundWindow(memo);
-    if (!Wait([&] { return GetForegroundWindow() == memo; }, testName() + ": the memo active")) return nullptr;
-    PostCommand(memo, textcmd::kEditMemo);
-    return WaitForEditor(memo);
+    HWND editor = nullptr;
+    for (int attempt = 0; attempt < 3 && !editor; ++attempt) {
+      SetForegroundWindow(memo);
+      if (!Within([&] { return GetForegroundWindow() == memo; }, kDefaultTimeoutMs)) continue;
+      PostCommand(memo, textcmd::kEditMemo);
+      Within([&] { return (editor = EditorOf(memo)) != nullptr; }, kDefaultTimeoutMs);
+    }
+    if (!editor) {
+      ADD_FAILURE() << testName() << ": no editor; active: " << DescribeForLog(GetForegroundWindow())
+                    << ", memo: " << DescribeForLog(memo);
+      SaveScreenshot("failure");
+    }
+    return editor;
   }
   // The memo's text as its editor shows it; the editor closed unchanged.
   bool Read(HWND memo, std::string* text) {
