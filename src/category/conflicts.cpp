@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,8 +64,30 @@ struct Outcome {
   int copies = 0;
   int memos = 0;
   int categories = 0;
-  std::string leftOut;  // one line per copy that kept memos or categories
+  std::string lines;  // one per copy that kept memos or categories, or stayed
 };
+
+// Copies already reported that could not be moved: each change of the
+// folder folds them again (adding nothing) and tries the move again, but
+// the user hears of them once.
+std::set<std::wstring>& Stuck() {
+  static std::set<std::wstring> stuck;
+  return stuck;
+}
+
+// Moves the copy away and counts it. Returns where the copy is now, or
+// nothing when there is nothing new to tell about it.
+std::optional<std::wstring> Settle(const std::wstring& path, const std::string& name, int came, Outcome& out) {
+  const std::optional<std::wstring> moved = PutAway(path, name);
+  const bool known = Stuck().count(path) > 0;
+  if (moved) Stuck().erase(path);
+  if (!moved) Stuck().insert(path);
+  if (!moved && known && came == 0) return std::nullopt;
+  ++out.copies;
+  if (!moved)
+    out.lines += "コピー「" + NarrowUtf8(path) + "」はほかのプログラムが使用中のため、移せませんでした。\n";
+  return moved ? *moved : path;
+}
 
 std::string Utf8(std::string_view sjis) { return NarrowUtf8(Widen(sjis)); }
 
@@ -81,13 +104,12 @@ void FoldAppFileCopy(const std::string& name, Outcome& out) {
   if (!AppFile().EndBatch()) return;
   for (const std::string& category : fold.add)
     CreateDirectoryW(ExtendedPath(CategoryDirectory(category)).c_str(), nullptr);
-  const std::optional<std::wstring> moved = PutAway(path, name);
-  if (!moved) return;
-  ++out.copies;
+  const std::optional<std::wstring> now = Settle(path, name, static_cast<int>(fold.add.size()), out);
+  if (!now) return;
   out.categories += static_cast<int>(fold.add.size());
   if (fold.leftOut > 0)
-    out.leftOut += "カゴテリが10を超えるため、" + std::to_string(fold.leftOut) + " 個のカゴテリは「" +
-                   NarrowUtf8(*moved) + "」に残っています。\n";
+    out.lines += "カゴテリが10を超えるため、" + std::to_string(fold.leftOut) + " 個のカゴテリは「" +
+                 NarrowUtf8(*now) + "」に残っています。\n";
 }
 
 void FoldCategoryCopy(const std::string& name, const std::string& category, Outcome& out) {
@@ -100,14 +122,13 @@ void FoldCategoryCopy(const std::string& name, const std::string& category, Outc
   const MemoFold fold = PlanMemoFold(ReadStoredMemos(copy), ReadStoredMemos(target));
   if (!AppendMemos(target, fold.add)) return;
   if (current) ShowAppendedMemos();
-  const std::optional<std::wstring> moved = PutAway(path, name);
-  if (!moved) return;
-  ++out.copies;
+  const std::optional<std::wstring> now = Settle(path, name, static_cast<int>(fold.add.size()), out);
+  if (!now) return;
   out.memos += static_cast<int>(fold.add.size());
   if (fold.leftOut > 0)
-    out.leftOut += "カゴテリ「" + Utf8(category) + "」はメモが百枚あるため、" + std::to_string(fold.leftOut) +
-                   " 枚のメモは「" + NarrowUtf8(*moved) +
-                   "」に残っています。メモを減らしてからこのファイルを data フォルダーに戻すと、残りを取り込みます。\n";
+    out.lines += "カゴテリ「" + Utf8(category) + "」はメモが百枚あるため、" + std::to_string(fold.leftOut) +
+                 " 枚のメモは「" + NarrowUtf8(*now) +
+                 "」に残っています。メモを減らしてからこのファイルを data フォルダーに戻すと、残りを取り込みます。\n";
 }
 
 }  // namespace
@@ -134,7 +155,7 @@ std::string FoldConflictCopies() {
   std::string text = "別のパソコンと同時に変更されたファイルのコピー(競合コピー)が " + std::to_string(out.copies) +
                      " 個見つかりました。\nメモを " + std::to_string(out.memos) + " 枚取り込みました。\n";
   if (out.categories > 0) text += "カゴテリを " + std::to_string(out.categories) + " 個追加しました。\n";
-  text += out.leftOut;
+  text += out.lines;
   text += "コピーは次のフォルダーに移しました。\n" + NarrowUtf8(ConflictsFolder());
   return text;
 }

@@ -93,8 +93,7 @@ MemoFold PlanMemoFold(const std::vector<StoredMemo>& copy, const std::vector<Sto
   std::vector<bool> matched(here.size(), false);
   int room = limit - static_cast<int>(here.size());
 
-  for (size_t i = 0; i < copy.size(); ++i) {
-    const StoredMemo& c = copy[i];
+  for (const StoredMemo& c : copy) {
     const std::string text = c.Text();
     const std::optional<std::string> id = c.Id();
     std::string newId;
@@ -130,8 +129,10 @@ MemoFold PlanMemoFold(const std::vector<StoredMemo>& copy, const std::vector<Sto
         ++fold.equal;
         continue;
       }
-      newId = id ? *id : DerivedId("#" + std::to_string(i), text);
-      if (taken.count(newId)) newId = DerivedId(newId, text);  // the copy held it twice
+      // A memo without identity comes in without one: an identity made up
+      // here would differ from the one the other PC makes up for it, and
+      // the two would never match again.
+      if (id) newId = taken.count(*id) ? DerivedId(*id, text) : *id;  // the copy held it twice
     }
     if (room <= 0) {
       ++fold.leftOut;
@@ -139,8 +140,10 @@ MemoFold PlanMemoFold(const std::vector<StoredMemo>& copy, const std::vector<Sto
     }
     --room;
     StoredMemo m = c;
-    m.Put(kIdProperty, newId);
-    taken.insert(newId);
+    if (!newId.empty()) {
+      m.Put(kIdProperty, newId);
+      taken.insert(newId);
+    }
     if (beside) {
       const std::string* x = beside->Find("x");
       const std::string* y = beside->Find("y");

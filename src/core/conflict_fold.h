@@ -42,7 +42,7 @@ struct MemoFold {
 // stands for one memo of the copy). A memo whose identity is here with
 // another text is added beside that memo, under an identity made from its
 // own and its text: folding the same copy on two PCs, or twice, gives the
-// same memos.
+// same memos. A memo comes in with the identity it has, or with none.
 MemoFold PlanMemoFold(const std::vector<StoredMemo>& copy, const std::vector<StoredMemo>& here,
                       int limit = kMaxMemos);
 

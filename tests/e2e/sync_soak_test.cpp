@@ -234,8 +234,10 @@ TEST(SyncSoak, DISABLED_EditsOnTwoPcsAreNeitherLostNorLeftInCopies) {
                                  std::to_string(rng() % 100000);
         const size_t count = side.Count();
         unsigned op = rng() % 4;  // add, edit, delete, move
+        // Conflicts bring deleted memos and replaced texts back: the
+        // category is kept from growing towards its limit.
         if (count < 4) op = 0;
-        if (count > 16 && op == 0) op = 2;
+        if (count > 12) op = 2;
         std::string old;
         const size_t pick = rng();
         switch (op) {
