@@ -1,48 +1,29 @@
 // Conflict copies a sync service leaves beside the settings files when two
 // PCs changed a file at once: their memos and categories come back in, and
 // the copies go to the backup folder.
-#include <algorithm>
 #include <map>
 
-#include "text_fixture.h"
+#include "conflicts_fixture.h"
 
 namespace e2e {
 namespace {
 
-class ConflictCopies : public TextTest {
+class ConflictCopies : public ConflictTest {
  protected:
   // As sync services put a file in place: written beside, renamed over.
   void Arrive(const std::string& relative, const std::string& bytes) {
     WriteFile(relative + ".part", bytes);
     ASSERT_TRUE(MoveFileW(Path(relative + ".part").c_str(), Path(relative).c_str())) << relative;
   }
-  // Answers the notice about folded copies; false when none came or it
-  // did not name the number of memos.
-  bool AnswerFoldNotice(const std::wstring& memos) {
-    Dialog d = WaitForMessageWith(L"競合コピー");
-    if (!d) return false;
-    EXPECT_NE(d.text.find(memos), std::wstring::npos) << Narrow(d.text);
-    EXPECT_NE(d.text.find(L"backup\\conflicts"), std::wstring::npos) << "where the copy went: " << Narrow(d.text);
-    return Press(d, IDOK);
-  }
-  std::vector<std::string> FilesIn(const std::string& relative) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((Path(relative) + L"\\*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return names;
-    do {
-      if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(Narrow(fd.cFileName));
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
-    std::sort(names.begin(), names.end());
-    return names;
+  // The notice names the number of memos and where the copy went.
+  bool AnswerFoldNoticeWith(const std::wstring& memos) {
+    return AnswerFoldNotice(memos + L"取り込みました。\nコピーは次のフォルダーに移しました。\n" + base() +
+                            L"\\backup\\conflicts");
   }
   // How often each text is stored in the category.
   std::map<std::string, int> TextCounts(const std::string& category = "data1") {
-    const dz::IniDocument cat = Category(category);
     std::map<std::string, int> counts;
-    const int n = std::stoi(Get(cat, "ChildWindow", "No"));
-    for (int i = 0; i < n; ++i) ++counts[Get(cat, "ChildWindow", std::to_string(i) + "Text")];
+    for (const std::string& text : Texts(category)) ++counts[text];
     return counts;
   }
 };
@@ -62,7 +43,7 @@ TEST_F(ConflictCopies, EachServicesCopyIsFoldedInAtStartAndWhileRunningAndPutAwa
   const std::string dropboxBytes = ReadFileBytes("data\\" + dropbox);
 
   ASSERT_TRUE(Start(4));
-  ASSERT_TRUE(AnswerFoldNotice(L"メモを 2 枚"));
+  ASSERT_TRUE(AnswerFoldNoticeWith(L"メモを 2 枚"));
   EXPECT_NE(MemoAt(400, 100), nullptr);
   EXPECT_NE(MemoAt(550, 100), nullptr);
   EXPECT_EQ(MemoAt(700, 100), nullptr) << "the memo both sides hold is not doubled";
@@ -74,10 +55,10 @@ TEST_F(ConflictCopies, EachServicesCopyIsFoldedInAtStartAndWhileRunningAndPutAwa
   Arrive("data\\data1 (conflicted copy 2026-12-08 101530).dat",
          CategoryFile({same, MemoSetup{100, 300, 100, 80, std::string("from nextcloud")}}));
   ASSERT_NE(WaitForMemoAt(100, 300), nullptr);
-  ASSERT_TRUE(AnswerFoldNotice(L"メモを 1 枚"));
+  ASSERT_TRUE(AnswerFoldNoticeWith(L"メモを 1 枚"));
   Arrive("data\\data1-LAPTOP.dat", CategoryFile({MemoSetup{250, 300, 100, 80, std::string("from onedrive")}}));
   ASSERT_NE(WaitForMemoAt(250, 300), nullptr);
-  ASSERT_TRUE(AnswerFoldNotice(L"メモを 1 枚"));
+  ASSERT_TRUE(AnswerFoldNoticeWith(L"メモを 1 枚"));
   EXPECT_EQ(Memos().size(), 6u);
   EXPECT_EQ(FilesIn("data"), std::vector<std::string>{"data1.dat"});
   EXPECT_EQ(FilesIn("backup\\conflicts").size(), 4u);

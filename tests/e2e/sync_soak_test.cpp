@@ -9,7 +9,7 @@
 #include <set>
 
 #include "core/conflict_copy.h"
-#include "text_fixture.h"
+#include "conflicts_fixture.h"
 
 namespace e2e {
 namespace {
@@ -56,7 +56,7 @@ class Script {
 };
 
 // One PC: a folder and the Dereziz started in it.
-class Side : public TextTest {
+class Side : public ConflictTest {
  public:
   Side(const std::wstring& dir, const std::string& name) { UseBase(dir, name); }
   void TestBody() override {}
@@ -69,10 +69,7 @@ class Side : public TextTest {
   bool Open() {
     const bool copies = !CopiesInData().empty();
     if (!Start(-1)) return false;
-    if (copies) {
-      Dialog d = WaitForMessageWith(L"競合コピー");
-      if (!d || !Press(d, IDOK)) return false;
-    }
+    if (copies && !AnswerFoldNotice()) return false;
     if (!CopiesInData().empty()) {
       ADD_FAILURE() << testName() << ": a conflict copy stayed in the data folder";
       return false;
@@ -81,16 +78,6 @@ class Side : public TextTest {
   }
   bool Close() { return Exit(); }
 
-  // The texts of the memos the category file counts (none before the
-  // first memo was saved).
-  std::vector<std::string> Texts() {
-    std::vector<std::string> texts;
-    if (!FileExists(Path("data\\data1.dat"))) return texts;
-    const dz::IniDocument cat = Category();
-    const int n = std::atoi(Get(cat, "ChildWindow", "No").c_str());
-    for (int i = 0; i < n; ++i) texts.push_back(Get(cat, "ChildWindow", std::to_string(i) + "Text"));
-    return texts;
-  }
   // The count is saved at exit; a memo's text when it is committed.
   bool Stores(const std::string& text) {
     return Wait(
@@ -128,20 +115,11 @@ class Side : public TextTest {
   size_t Count() { return Memos().size(); }
   std::string Bytes(const std::string& relative) { return ReadFileBytes(relative); }
 
-  std::vector<std::string> Files(const std::string& relative) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((Path(relative) + L"\\*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return names;
-    do {
-      if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(Narrow(fd.cFileName));
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
-    return names;
-  }
+  using ConflictTest::FilesIn;
+  using ConflictTest::Texts;
   std::vector<std::string> CopiesInData() {
     std::vector<std::string> copies;
-    for (const std::string& name : Files("data"))
+    for (const std::string& name : FilesIn("data"))
       if (dz::RecognizeConflictCopy(Sjis(Widen(name)), {"data1.dat"}).style != dz::ConflictStyle::kNone)
         copies.push_back(name);
     return copies;
@@ -213,7 +191,7 @@ TEST(SyncSoak, DISABLED_EditsOnTwoPcsAreNeitherLostNorLeftInCopies) {
   };
   auto tallyFolded = [&] {
     for (Side* s : sides)
-      for (const std::string& name : s->Files("backup\\conflicts")) folded.insert(name);
+      for (const std::string& name : s->FilesIn("backup\\conflicts")) folded.insert(name);
   };
   // One round: both programs started (each folds what the last exchange
   // left), edits while the service is paused, both ended, then the
