@@ -22,8 +22,13 @@ if ! command -v syncthing >/dev/null 2>&1; then
   SUDO=""
   [ "$(id -u)" -eq 0 ] || SUDO="sudo"
   say "installing syncthing"
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends \
-    syncthing >/dev/null || { echo "cannot install syncthing" >&2; exit 2; }
+  inst() {
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends \
+      syncthing >/dev/null
+  }
+  # Package lists older than the package's current version need an update.
+  inst || { $SUDO apt-get -o DPkg::Lock::Timeout=600 update -qq && inst; } ||
+    { echo "cannot install syncthing" >&2; exit 2; }
 fi
 if [ ! -f "$build/dereziz_e2e.exe" ] || [ ! -f "$build/dereziz.exe" ]; then
   bash "$root/scripts/build.sh" win >/dev/null || { echo "the Windows build failed" >&2; exit 2; }
