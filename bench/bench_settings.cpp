@@ -7,6 +7,7 @@
 
 #include "core/keys.h"
 #include "core/memo_store.h"
+#include "core/memo_sync.h"
 #include "core/posix_fs.h"
 
 namespace {
@@ -70,14 +71,14 @@ BENCHMARK(BM_RenumberAfterDeletingFirst)->Arg(100)->Arg(8191)->Unit(benchmark::k
 
 void BM_SaveTable(benchmark::State& state) {
   TempCategory t(100);
-  dz::TableSnapshot snap;
-  snap.count = 100;
-  snap.places.resize(100);
   dz::SettingsFile cat(t.fs, t.path);
+  dz::TableState read = dz::ReadTableState(cat);
+  dz::TableState mine = read;
   int i = 0;
   for (auto _ : state) {
-    snap.vOffset[0] = ++i;  // something changed, so the file is written each time
-    benchmark::DoNotOptimize(dz::SaveTable(cat, snap));
+    mine.memos[0].vOffset = ++i;  // something changed, so the file is written each time
+    benchmark::DoNotOptimize(dz::SaveTable(cat, read, mine));
+    read = mine;
   }
 }
 BENCHMARK(BM_SaveTable)->Unit(benchmark::kMillisecond);

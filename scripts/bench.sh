@@ -42,3 +42,10 @@ for bytes in 160 8191; do
   run explorer /desktop=bench,1280x1024 build/win/paint_bench.exe "$exe" "$floor" "$(winpath "$work/t$bytes")" \
     15 "$bytes" 11 6 "$idle"
 done
+# Pictures: 100 memos with solid colours, each with its own copy of a
+# 12-megapixel photo, and all sharing one, on Wine's desktop (screen pixels
+# tell when every picture is in place).
+mkdir -p "$work/pictures"
+convert -size 4000x3000 plasma:fractal -quality 90 "$work/pictures/photo.jpg"
+run explorer /desktop=bench,1280x1024 build/win/paint_bench.exe pictures "$exe" "$(winpath "$work/pictures/run")" \
+  "$(winpath "$work/pictures/photo.jpg")" 3

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the native tree (core, unit tests, benchmarks), the same unit tests
 # under AddressSanitizer and UBSan, the fuzz targets and the Windows program
-# with its end-to-end driver.  Usage: scripts/build.sh [native|asan|fuzz|win|all]
+# with its end-to-end driver, with GCC and again with Clang and LLD.
+# Usage: scripts/build.sh [native|asan|fuzz|win|win-clang|all]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 what="${1:-all}"
@@ -26,12 +27,20 @@ build_win() {
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
   cmake --build "$root/build/win" -j "$jobs"
 }
+# The program and the end-to-end driver only:
+# the benchmarks are the GCC build's.
+build_win_clang() {
+  cmake -S "$root" -B "$root/build/win-clang" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/clang-mingw-w64-x86_64.cmake" >/dev/null
+  cmake --build "$root/build/win-clang" -j "$jobs" --target dereziz dereziz_e2e
+}
 
 case "$what" in
   native) build_native ;;
   asan) build_asan ;;
   fuzz) build_fuzz ;;
   win) build_win ;;
-  all) build_native; build_asan; build_fuzz; build_win ;;
-  *) echo "usage: $0 [native|asan|fuzz|win|all]" >&2; exit 2 ;;
+  win-clang) build_win_clang ;;
+  all) build_native; build_asan; build_fuzz; build_win; build_win_clang ;;
+  *) echo "usage: $0 [native|asan|fuzz|win|win-clang|all]" >&2; exit 2 ;;
 esac

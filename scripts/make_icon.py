@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Draws the program icon (a yellow note with a folded corner and text lines)
-and writes src/res/dereziz.ico with 16, 32 and 48 pixel images (32-bit BMP)."""
+and writes src/res/dereziz.ico with images of 16 to 64 pixels (32-bit BMP):
+the small and large icon sizes at 100, 125, 150 and 200 percent display scale."""
 import os
 import struct
 
@@ -49,7 +50,7 @@ def image(size):
 
 
 def main():
-    sizes = [16, 32, 48]
+    sizes = [16, 20, 24, 32, 40, 48, 64]
     images = [image(s) for s in sizes]
     out = struct.pack("<HHH", 0, 1, len(sizes))
     offset = 6 + 16 * len(sizes)

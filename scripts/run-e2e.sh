@@ -51,6 +51,11 @@ if [ ! -f "$WINEPREFIX/.dereziz-e2e-desktop" ]; then
   fi
 fi
 
+# Wine's shell keeps what it sends to the Recycle Bin in the XDG trash under
+# $XDG_DATA_HOME: the run's own here, never the user's.
+export XDG_DATA_HOME="$BUILD_DIR/e2e-xdg-data"
+mkdir -p "$XDG_DATA_HOME"
+
 LOG="$BUILD_DIR/e2e-last.log"
 # One Wine server for the whole run: every test starts the program again, and
 # a persistent server saves its start-up each time.

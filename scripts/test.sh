@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: native
 # unit tests, the same under AddressSanitizer and UBSan, short fuzzing runs,
-# a build of the Windows program where GoogleTest cannot be found, and the
-# end-to-end suite that drives the real dereziz.exe under Wine, and three
-# rounds of the sync soak (scripts/sync-soak.sh).
+# a build of the Windows program where GoogleTest cannot be found, the
+# end-to-end suite that drives the real dereziz.exe under Wine, the tests of
+# the common dialogs against a build made with Clang, three rounds of the
+# sync soak (scripts/sync-soak.sh), and the release package.
 # Every stage runs and reports even when an earlier one failed; a build that
 # fails counts as one failure and skips only the tests that need it. The last
 # line is "N passed, N failed"; the exit status is non-zero when any failed.
@@ -136,22 +137,39 @@ else
   stage_result "Windows build without GoogleTest" 0 1
 fi
 
-echo "== end-to-end tests (Wine) =="
-if step build-win bash scripts/build.sh win; then
-  bash scripts/run-e2e.sh build/win 2>&1 | tee "$log/e2e.txt"
+# e2e_stage <stage> <build dir> <log name> [gtest args...]: runs the
+# end-to-end driver of a build and counts its tests. With DEREZIZ_E2E_EXPECT
+# set, that many tests must have run (a filter that names a test no longer
+# there must not pass by running nothing).
+e2e_stage() {
+  local stage="$1" dir="$2" name="$3" e2e_rc p f sk ran
+  shift 3
+  bash scripts/run-e2e.sh "$dir" "$@" 2>&1 | tee "$log/$name.txt"
   e2e_rc=${PIPESTATUS[0]}
-  p=$(grep -Eo '\[  PASSED  \] [0-9]+ test' "$log/e2e.txt" | tail -1 | grep -Eo '[0-9]+' || true)
-  f=$(grep -Eo '\[  FAILED  \] [0-9]+ test' "$log/e2e.txt" | tail -1 | grep -Eo '[0-9]+' || true)
+  p=$(grep -Eo '\[  PASSED  \] [0-9]+ test' "$log/$name.txt" | tail -1 | grep -Eo '[0-9]+' || true)
+  f=$(grep -Eo '\[  FAILED  \] [0-9]+ test' "$log/$name.txt" | tail -1 | grep -Eo '[0-9]+' || true)
   if [ -z "$p" ] && [ -z "$f" ]; then
-    echo "end-to-end suite did not report (exit code $e2e_rc), see $log/e2e.txt"
+    echo "end-to-end suite did not report (exit code $e2e_rc), see $log/$name.txt"
     f=1
   elif [ "$e2e_rc" -ne 0 ] && [ "${f:-0}" -eq 0 ]; then
     # A driver that reported everything passed but ended badly.
     echo "end-to-end driver ended with exit code $e2e_rc"
     f=1
   fi
-  sk=$(grep -Eo '\[  SKIPPED \] [0-9]+ test' "$log/e2e.txt" | tail -1 | grep -Eo '[0-9]+' || true)
-  stage_result "end-to-end tests" "${p:-0}" "${f:-0}" "${sk:+$sk skipped}"
+  if [ -n "${DEREZIZ_E2E_EXPECT:-}" ]; then
+    ran=$(grep -Eo '^\[==========\] [0-9]+ tests? from .* ran' "$log/$name.txt" | tail -1 | grep -Eo '[0-9]+' | head -1 || true)
+    if [ "${ran:-0}" -ne "$DEREZIZ_E2E_EXPECT" ]; then
+      echo "$stage: ${ran:-0} tests ran, $DEREZIZ_E2E_EXPECT named"
+      f=$((${f:-0} + 1))
+    fi
+  fi
+  sk=$(grep -Eo '\[  SKIPPED \] [0-9]+ test' "$log/$name.txt" | tail -1 | grep -Eo '[0-9]+' || true)
+  stage_result "$stage" "${p:-0}" "${f:-0}" "${sk:+$sk skipped}"
+}
+
+echo "== end-to-end tests (Wine) =="
+if step build-win bash scripts/build.sh win; then
+  e2e_stage "end-to-end tests" build/win e2e
 
   # Two folders under a real sync service; the long runs are in docs/sync.md.
   echo "== sync soak (Syncthing, 3 rounds) =="
@@ -165,6 +183,93 @@ if step build-win bash scripts/build.sh win; then
 else
   stage_result "end-to-end tests (build)" 0 1
 fi
+
+# The program built a second time with Clang and LLD must behave the same.
+# Its own driver (built with Clang too) runs the tests that open the common
+# dialogs, which are bound when first used: the open and save dialogs, the
+# colour and the font dialog; and the About box with its version.
+echo "== Windows program built with Clang (end-to-end tests of the dialogs) =="
+clang_tests=(
+  TextFile.InsertsAFileAtTheStartAndAtTheEnd
+  TextFile.SavesTheDisplayTextAsBytes
+  BackgroundSolid.CancellingTheColourDialogKeepsTheColourButMakesItSolid
+  BackgroundPicture.ChosenPictureIsStretchedRescaledAndFollowsItsFile
+  BackgroundPicture.SavedInEachOfTheFiveFormats
+  Style.FontDialogCancelKeepsOkStoresAndShowsAtOnce
+  Exiting.VersionInformationIsOwnedByTheMainWindow
+)
+if step build-win-clang bash scripts/build.sh win-clang; then
+  DEREZIZ_E2E_EXPECT=${#clang_tests[@]} e2e_stage "end-to-end tests (Clang build)" build/win-clang e2e-clang \
+    --gtest_filter="$(IFS=:; echo "${clang_tests[*]}")"
+else
+  stage_result "end-to-end tests (Clang build)" 0 1
+fi
+
+# The release: scripts/package.sh builds it from scratch in build/package.
+# Checked: it is built and named after the project version; it holds the
+# program, the user guide (UTF-8 with a BOM, CRLF) and the license; the
+# program carries a version resource with that version (read back by
+# binutils' windres); a second build gives the same bytes.
+echo "== release package =="
+version=$(sed -nE 's/^project\(dereziz VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
+zip="$root/dist/dereziz-$version-win64.zip"
+pp=0
+pf=0
+check() {
+  local what="$1"
+  shift
+  if "$@" >>"$log/package-checks.txt" 2>&1; then
+    echo "$what: ok"
+    pp=$((pp + 1))
+  else
+    echo "$what: FAILED (see $log/package-checks.txt)"
+    pf=$((pf + 1))
+  fi
+}
+package_holds_the_three_files() {
+  python3 - "$zip" <<'PY'
+import sys, zipfile
+z = zipfile.ZipFile(sys.argv[1])
+names = z.namelist()
+assert names == ["dereziz.exe", "README-ja.txt", "LICENSE"], names
+exe, guide, lic = (z.read(n) for n in names)
+assert exe[:2] == b"MZ", "dereziz.exe is no Windows program"
+assert guide.startswith(b"\xef\xbb\xbf"), "README-ja.txt has no byte-order mark"
+assert guide.count(b"\n") > 0 and guide.count(b"\n") == guide.count(b"\r\n"), "README-ja.txt has lines not ended by CRLF"
+guide.decode("utf-8")
+assert b"MIT License" in lic and b"the Dereziz authors" in lic, "LICENSE is not the MIT license of the Dereziz authors"
+PY
+}
+exe_carries_the_version() {
+  local dir="$root/build/package/check" rc
+  rm -rf "$dir" && mkdir -p "$dir" &&
+    python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extract("dereziz.exe", sys.argv[2])' "$zip" "$dir" &&
+    rc=$(x86_64-w64-mingw32-windres -i "$dir/dereziz.exe" -O rc) || return 1
+  local fixed="${version//./, }, 0"
+  printf '%s\n' "$rc" | sed -n '/VERSIONINFO/,/^END/p'
+  grep -qx " FILEVERSION $fixed" <<<"$rc" && grep -qx " PRODUCTVERSION $fixed" <<<"$rc" &&
+    grep -qF "VALUE \"FileVersion\", \"$version\"" <<<"$rc" &&
+    grep -qF "VALUE \"ProductVersion\", \"$version\"" <<<"$rc" &&
+    grep -qF 'VALUE "ProductName", "Dereziz"' <<<"$rc" &&
+    grep -qE 'VALUE "FileDescription", .+' <<<"$rc" &&
+    grep -qE 'VALUE "LegalCopyright", ".*the Dereziz authors"' <<<"$rc"
+}
+second_build_is_the_same() {
+  local first="$root/build/package-first.zip"
+  cp "$zip" "$first" && bash scripts/package.sh && cmp "$first" "$zip"
+}
+: >"$log/package-checks.txt"
+rm -f "$zip"
+if [ -n "$version" ] && step package bash scripts/package.sh && [ -f "$zip" ]; then
+  pp=1
+  check "the three files" package_holds_the_three_files
+  check "version resource $version" exe_carries_the_version
+  check "a second build gives the same bytes" second_build_is_the_same
+else
+  [ -n "$version" ] || echo "no project version in CMakeLists.txt"
+  pf=1
+fi
+stage_result "release package" "$pp" "$pf"
 
 echo
 echo "== summary =="

@@ -4,17 +4,28 @@
 // memo windows are shown and painted; one full repaint (every memo
 // invalidated at once, polled until none has an update region left); a
 // switch between two categories of 100 memos (until all new windows are
-// painted); private memory once all are painted and repainted; with switches, also the
+// painted); private memory once all are painted and repainted; with switches, also (the
+// program only) a change of every memo put into its category file by another program, as a
+// synchronisation service does, until every window follows it and is painted; the
 // delete of memo 0 (from the OK of its confirmation) and the end of the
 // session (the program saves its table), until the process has ended.
 // Prints each round, then the medians and the median of the ratios. With idle on, both are then started
 // side by side and their wake-ups counted between two minute boundaries.
 //
 //   paint_bench.exe <dereziz.exe> <floor.exe> <work dir> [rounds] [text bytes] [repaints] [switches] [idle]
+//
+// Pictures: the program against itself, 100 memos of 110 x 80 with solid
+// colours, each with its own copy of a photo, and all sharing one copy,
+// taking turns: start-up until every memo is painted, until every picture
+// is in place, private memory, and the bytes read beyond the solid run.
+//
+//   paint_bench.exe pictures <dereziz.exe> <work dir> <photo> [rounds]
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -150,6 +161,7 @@ struct Timing {
   double repaint = 0;  // median of the full repaints
   long privateKb = -1;  // private dirty memory once all are painted and repainted
   double switched = 0;  // median of the category switches until all new memos are painted
+  double followed = -1;  // an outside change of every memo of the category taken in; the program only
   double deleted = 0;   // from the OK of the confirmation until memo 0 is gone and the handler is over
   double ended = 0;     // from the end of the session until the process has ended; -1 when killed
 };
@@ -268,10 +280,38 @@ double TimeSwitch(HWND target, WPARAM command, Found* f) {
   }
 }
 
+// Puts bytes in as the category file the way a synchronisation service
+// does (written beside, renamed over) and waits until every memo window has
+// the height `height` and is painted. The time in ms from the rename, or a
+// negative number on a timeout.
+double TimeOutsideChange(const std::wstring& file, const std::string& bytes, int height, Found* f) {
+  const std::wstring beside = file + L".~sync";
+  if (!WriteFileBytes(beside, bytes)) return -1;
+  LARGE_INTEGER freq, t0, t1;
+  QueryPerformanceFrequency(&freq);
+  QueryPerformanceCounter(&t0);
+  if (!MoveFileExW(beside.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING)) return -1;
+  for (;;) {
+    bool done = true;
+    for (HWND h : f->memos) {
+      RECT r;
+      done = done && GetWindowRect(h, &r) && r.bottom - r.top == height;
+    }
+    done = done && AllPainted(f->memos);
+    QueryPerformanceCounter(&t1);
+    if (done) return Ms(t0, t1, freq);
+    if (Ms(t0, t1, freq) > 60000) {
+      fprintf(stderr, "outside change: not taken in after 60 s\n");
+      return -1;
+    }
+    Sleep(1);
+  }
+}
+
 // Starts cmd in dir, waits until its 100 windows are all painted, then
 // repaints them all `repaints` times. false on a timeout.
 bool Measure(const std::wstring& exe, const std::wstring& args, const std::wstring& dir, int repaints,
-             int switches, Timing* out) {
+             int switches, const std::string& changed, Timing* out) {
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
@@ -331,6 +371,12 @@ bool Measure(const std::wstring& exe, const std::wstring& args, const std::wstri
     times.push_back(ms);
   }
   out->switched = Median(times);
+  // The program again shows the category it started with: another program
+  // changes the height of every memo in its file.
+  if (ok && real && switches > 0 && switches % 2 == 0) {
+    out->followed = TimeOutsideChange(dir + L"\\data\\data1.dat", changed, 56, &f);
+    ok = out->followed >= 0;
+  }
   // Deleting and ending wait for a window manager's answer for every framed
   // window taken down: timed only where the switches are, on Wine's desktop.
   if (ok && switches > 0) {
@@ -408,7 +454,169 @@ struct Figure {
   }
 };
 
+namespace {
+
+constexpr COLORREF kPending = RGB(255, 0, 255);  // the memos' solid colour, absent from the photo
+
+// The host's /proc folder of the process whose command line holds token:
+// other programs of the same name may run on the machine.
+std::wstring ProcDirWith(const std::string& token) {
+  WIN32_FIND_DATAW fd;
+  HANDLE find = FindFirstFileW(L"Z:\\proc\\*", &fd);
+  if (find == INVALID_HANDLE_VALUE) return L"";
+  std::wstring found;
+  do {
+    if (fd.cFileName[0] < L'0' || fd.cFileName[0] > L'9') continue;
+    const std::wstring dir = std::wstring(L"Z:\\proc\\") + fd.cFileName;
+    if (ReadAll(dir + L"\\cmdline").find(token) != std::string::npos) found = dir;
+  } while (found.empty() && FindNextFileW(find, &fd));
+  FindClose(find);
+  return found;
+}
+
+// A number after `field` in the text of a /proc file; -1 when absent.
+long long ProcField(const std::wstring& file, const char* field) {
+  const std::string text = ReadAll(file);
+  const size_t at = text.find(field);
+  return at == std::string::npos ? -1 : atoll(text.c_str() + at + strlen(field));
+}
+
+struct PictureRun {
+  double painted = 0;  // ms from the start until every memo window is painted
+  double pictures = 0;  // ms from the start until no memo shows its solid colour
+  long privateKb = -1;
+  long long bytesRead = -1;
+};
+
+// The memo's centre on screen no longer shows the colour it waits in.
+bool PictureShown(HDC screen, HWND memo) {
+  RECT r;
+  if (!GetWindowRect(memo, &r)) return false;
+  return GetPixel(screen, (r.left + r.right) / 2, (r.top + r.bottom) / 2) != kPending;
+}
+
+// Writes 100 memos whose backgrounds are back(n), starts the program and
+// times it. false on a timeout.
+bool MeasurePictures(const std::wstring& exe, const std::wstring& dir, const std::function<std::string(int)>& back,
+                     bool pictures, PictureRun* out) {
+  std::string ini = "[ChildWindow]\r\nNo=100\r\n";
+  for (int n = 0; n < 100; ++n) {
+    const std::string k = std::to_string(n);
+    ini += k + "x=" + std::to_string(10 + (n % 10) * 120) + "\r\n" + k + "y=" + std::to_string(10 + (n / 10) * 95) +
+           "\r\n" + k + "h=110\r\n" + k + "l=80\r\n" + k + "Style=0\r\n" + k + "Text=\r\n" + k + "Back=" +
+           back(n) + "\r\n" + k + "Color1=" + std::to_string(kPending) + "\r\n";
+  }
+  if (!WriteFileBytes(dir + L"\\Memo.dat", "[Cagoteri]\r\nCagoteriNo=1\r\n1Cagoteri=data1\r\nNowCagoteri=data1\r\n") ||
+      !WriteFileBytes(dir + L"\\data\\data1.dat", ini))
+    return false;
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  // The program ignores its arguments; this one finds it under /proc.
+  const std::string token = "picture-bench-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount());
+  std::wstring cmd = L"\"" + exe + L"\" " + std::wstring(token.begin(), token.end());
+  LARGE_INTEGER freq, start, now;
+  QueryPerformanceFrequency(&freq);
+  QueryPerformanceCounter(&start);
+  if (!CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi)) return false;
+  Found f{pi.dwProcessId, {}};
+  bool ok = true;
+  // Painted once each: a picture that arrives invalidates its memo again,
+  // which is not a memo waiting for its first paint.
+  std::vector<HWND> seen;
+  for (;;) {
+    f.memos.clear();
+    EnumWindows(Collect, reinterpret_cast<LPARAM>(&f));
+    for (HWND h : f.memos)
+      if (std::find(seen.begin(), seen.end(), h) == seen.end() && IsWindowVisible(h) && !GetUpdateRect(h, nullptr, FALSE))
+        seen.push_back(h);
+    const bool done = seen.size() >= 100 && SendMessageTimeoutW(seen.front(), WM_NULL, 0, 0, SMTO_NORMAL, 30000, nullptr);
+    QueryPerformanceCounter(&now);
+    if (done) break;
+    if (Ms(start, now, freq) > 60000) {
+      fprintf(stderr, "pictures: %zu memo windows, %zu painted after 60 s\n", f.memos.size(), seen.size());
+      ok = false;
+      break;
+    }
+    Sleep(2);
+  }
+  out->painted = Ms(start, now, freq);
+  HDC screen = GetDC(nullptr);
+  for (;;) {
+    const bool done = !pictures || std::all_of(f.memos.begin(), f.memos.end(), [&](HWND h) { return PictureShown(screen, h); });
+    QueryPerformanceCounter(&now);
+    if (done || !ok) break;
+    if (Ms(start, now, freq) > 600000) {
+      fprintf(stderr, "pictures: not all in place after 600 s\n");
+      ok = false;
+      break;
+    }
+    Sleep(20);
+  }
+  ReleaseDC(nullptr, screen);
+  out->pictures = Ms(start, now, freq);
+  const std::wstring proc = ProcDirWith(token);
+  if (ok && !proc.empty()) {
+    out->privateKb = static_cast<long>(ProcField(proc + L"\\smaps_rollup", "Private_Dirty:"));
+    out->bytesRead = ProcField(proc + L"\\io", "rchar:");
+  }
+  EndProgram(pi);
+  Sleep(1500);
+  return ok;
+}
+
+int PictureBench(const std::wstring& exe, const std::wstring& dir, const std::wstring& photo, int rounds) {
+  CreateDirectoryW(dir.c_str(), nullptr);
+  CreateDirectoryW((dir + L"\\data").c_str(), nullptr);
+  CreateDirectoryW((dir + L"\\own").c_str(), nullptr);
+  WIN32_FILE_ATTRIBUTE_DATA fad;
+  if (!GetFileAttributesExW(photo.c_str(), GetFileExInfoStandard, &fad)) {
+    fprintf(stderr, "no photo at %ls\n", photo.c_str());
+    return 1;
+  }
+  const double photoBytes = static_cast<double>(fad.nFileSizeLow);
+  // Windows paths in the settings are ASCII here: no conversion needed.
+  std::string photoA(photo.begin(), photo.end());
+  std::vector<std::string> copies;
+  for (int n = 0; n < 100; ++n) {
+    const std::wstring copy = dir + L"\\own\\photo" + std::to_wstring(n) + L".jpg";
+    if (!CopyFileW(photo.c_str(), copy.c_str(), FALSE)) return 1;
+    copies.emplace_back(copy.begin(), copy.end());
+  }
+  const std::function<std::string(int)> kinds[3] = {[](int) { return std::string("1"); },
+                                                    [&](int n) { return copies[static_cast<size_t>(n)]; },
+                                                    [&](int) { return photoA; }};
+  const char* names[3] = {"solid colours", "own photos", "one shared photo"};
+  std::vector<double> painted[3], placed[3], kb[3], read[3];
+  for (int r = 0; r < rounds; ++r) {
+    for (int i = 0; i < 3; ++i) {
+      const int k = (i + r) % 3;  // each kind goes first in turn
+      PictureRun run;
+      if (!MeasurePictures(exe, dir, kinds[k], k != 0, &run)) return 1;
+      painted[k].push_back(run.painted);
+      placed[k].push_back(run.pictures);
+      kb[k].push_back(static_cast<double>(run.privateKb));
+      read[k].push_back(static_cast<double>(run.bytesRead));
+      printf("  round %d, %s: all painted %.0f ms, pictures in place %.0f ms, private memory %ld KB, read %.1f MB\n",
+             r + 1, names[k], run.painted, run.pictures, run.privateKb, run.bytesRead / 1048576.0);
+    }
+  }
+  printf("100 memos of 110 x 80, photo of %.1f MB, %d rounds, medians:\n", photoBytes / 1048576.0, rounds);
+  for (int k = 1; k < 3; ++k) {
+    printf("%s: all painted %.0f / %.0f ms = %.2fx the solid colours; every picture in place %.0f ms; "
+           "private memory %.0f / %.0f KB = %.0f KB above; read %.1f MB more = %.1f times the photo\n",
+           names[k], Median(painted[k]), Median(painted[0]), Median(painted[k]) / Median(painted[0]),
+           Median(placed[k]), Median(kb[k]), Median(kb[0]), Median(kb[k]) - Median(kb[0]),
+           (Median(read[k]) - Median(read[0])) / 1048576.0, (Median(read[k]) - Median(read[0])) / photoBytes);
+  }
+  return 0;
+}
+
+}  // namespace
+
 int wmain(int argc, wchar_t** argv) {
+  if (argc >= 5 && std::wstring(argv[1]) == L"pictures")
+    return PictureBench(argv[2], argv[3], argv[4], argc > 5 ? _wtoi(argv[5]) : 3);
   if (argc < 4) {
     fprintf(stderr,
             "usage: paint_bench <dereziz.exe> <floor.exe> <work dir> [rounds] [text bytes] [repaints] [switches] "
@@ -440,13 +648,17 @@ int wmain(int argc, wchar_t** argv) {
            WriteFileBytes(dir + L"\\data\\data2.dat", ini);
   };
   const std::wstring floorArgs = std::to_wstring(text.size());
+  // The category as another PC changed it: every memo one pixel higher.
+  std::string changed = ini;
+  for (size_t at = changed.find("l=55\r\n"); at != std::string::npos; at = changed.find("l=55\r\n", at))
+    changed.replace(at, 4, "l=56");
 
   // The real program and the floor take turns, so a load that comes and
   // goes on the machine weighs on both alike.
   Figure startup("start-up until all 100 painted", "%.0f"), repaint("one full repaint of 100 memos", "%.1f"),
       switched("category switch, 100 memos each", "%.0f"), deleted("delete memo 0 of 100, from the OK", "%.1f"),
       ended("end of session (the program saves its table)", "%.0f");
-  std::vector<double> realKb, floorKb, aboveKb;
+  std::vector<double> realKb, floorKb, aboveKb, followedMs, switchedMs, followedRatio;
   for (int r = 0; r < rounds; ++r) {
     if (!writeFiles()) {
       fprintf(stderr, "cannot write the settings files\n");
@@ -454,9 +666,14 @@ int wmain(int argc, wchar_t** argv) {
     }
     Timing real, floor;
     const bool realFirst = r % 2 == 0;
-    if (realFirst && !Measure(exe, L"", dir, repaints, switches, &real)) return 1;
-    if (!Measure(floorExe, floorArgs, dir, repaints, switches, &floor)) return 1;
-    if (!realFirst && !Measure(exe, L"", dir, repaints, switches, &real)) return 1;
+    if (realFirst && !Measure(exe, L"", dir, repaints, switches, changed, &real)) return 1;
+    if (!Measure(floorExe, floorArgs, dir, repaints, switches, changed, &floor)) return 1;
+    if (!realFirst && !Measure(exe, L"", dir, repaints, switches, changed, &real)) return 1;
+    if (real.followed >= 0) {
+      followedMs.push_back(real.followed);
+      switchedMs.push_back(real.switched);
+      followedRatio.push_back(real.followed / real.switched);
+    }
     startup.Add(real.startup, floor.startup);
     repaint.Add(real.repaint, floor.repaint);
     realKb.push_back(static_cast<double>(real.privateKb));
@@ -480,6 +697,9 @@ int wmain(int argc, wchar_t** argv) {
     deleted.Print();
     ended.Print();
   }
+  if (!followedMs.empty())
+    printf("outside change of all 100 memos taken in / category switch of the program: %.0f / %.0f ms = %.2f\n",
+           Median(followedMs), Median(switchedMs), Median(followedRatio));
   printf("private memory, 100 memos painted and repainted: %.0f / %.0f KB = %.0f KB above the floor\n", Median(realKb),
          Median(floorKb), Median(aboveKb));
   if (idle && (!writeFiles() || !MeasureIdle(exe, floorExe, floorArgs, dir))) return 1;

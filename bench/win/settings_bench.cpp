@@ -18,6 +18,7 @@
 #include "core/keys.h"
 #include "core/limits.h"
 #include "core/memo_store.h"
+#include "core/memo_sync.h"
 #include "store/win_fs.h"
 #include "win/text.h"
 
@@ -120,13 +121,16 @@ void KeySaveTable(int round) {
   }
 }
 
-dz::TableSnapshot Snapshot(int round) {
-  dz::TableSnapshot t;
-  t.count = 100;
-  t.places.resize(100);
-  for (int n = 0; n < 100; ++n) t.places[n] = dz::Placement{round + n, round + n, round + n, round + n};
-  t.vOffset[0] = round;  // something changed, so the file is written each time
-  return t;
+// The table as read from cat and as it is after every memo was moved (the
+// most a save writes).
+std::pair<dz::TableState, dz::TableState> Moved(dz::SettingsFile& cat, int round) {
+  const dz::TableState read = dz::ReadTableState(cat);
+  dz::TableState mine = read;
+  for (int n = 0; n < static_cast<int>(mine.memos.size()); ++n) {
+    mine.memos[n].place = dz::Placement{round + n, round + n, round + n, round + n};
+    mine.memos[n].vOffset = round;
+  }
+  return {read, mine};
 }
 
 // Everything the program reads of each memo to create its window.
@@ -218,9 +222,9 @@ int wmain(int argc, wchar_t** argv) {
       dz::SettingsFile cat(fs, g_path);
       cat.Read(dz::kSecMemos, "No", "");
       fs.replacements = 0;
-      const dz::TableSnapshot snap = Snapshot(r + 1);
+      const auto [read, mine] = Moved(cat, r + 1);
       t0 = Now();
-      dz::SaveTable(cat, snap);
+      dz::SaveTable(cat, read, mine);
       es.push_back(Now() - t0);
       engSave = fs.replacements;
     }
@@ -244,9 +248,9 @@ int wmain(int argc, wchar_t** argv) {
       cat.Read(dz::kSecMemos, "No", "");
       appFile.Read("Cagoteri", "NowCagoteri", "");
       fs.replacements = 0;
-      const dz::TableSnapshot snap = Snapshot(r + 1);
+      const auto [read, mine] = Moved(cat, r + 1);
       t0 = Now();
-      dz::SaveTable(cat, snap);
+      dz::SaveTable(cat, read, mine);
       appFile.Write("Cagoteri", "NowCagoteri", "data2");
       const dz::LoadedTable loaded = dz::LoadTable(next, "about:blank");
       ec.push_back(Now() - t0);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/app.h"
+#include "app/hotkeys.h"
 #include "app/folder_watch.h"
 #include "app/main_commands.h"
 #include "app/memo_proc.h"
@@ -24,7 +25,8 @@ namespace dz {
 
 namespace {
 
-constexpr int kTrayCategorySubmenuPos = 4;
+constexpr int kTrayRestoreSubmenuPos = 3;
+constexpr int kTrayCategorySubmenuPos = 6;
 // Posted at the end of start-up: the notice about the start category is
 // shown once the memos are up and the message loop runs.
 constexpr UINT kShowStartNotice = WM_APP + 1;
@@ -35,11 +37,14 @@ std::string g_startNotice;
 constexpr UINT kWriteFailed = WM_APP + 2;
 UINT g_taskbarCreated = 0;  // sent when the shell (and its tray) restarts
 constexpr UINT_PTR kAddTrayIcon = WM_APP + 3;  // timer: the icon once start-up has painted
+// Posted by the folder watch when something in the base folder changed.
+constexpr UINT kFolderChanged = WM_APP + 21;
+// Timer: a change that came while a dialog was open is taken in after it.
+constexpr UINT_PTR kFollowLater = WM_APP + 22;
 
-// Posted by the folder watch; also the timer that holds the notice about
-// folded conflict copies back while another box is open.
-constexpr UINT kFolderChanged = WM_APP + 4;
-constexpr UINT kConflictNotice = WM_APP + 5;
+// The notice about folded conflict copies; held back while another box is
+// open (the timer asks again).
+constexpr UINT_PTR kConflictNotice = WM_APP + 23;
 std::string g_conflictNotice;
 
 void ShowConflictNotice(HWND main) {
@@ -53,13 +58,24 @@ void ShowConflictNotice(HWND main) {
   if (!text.empty()) Tell(text.c_str());
 }
 
+void FollowLater(HWND main) {
+  KillTimer(main, kFollowLater);
+  if (!FollowCategoryFile()) SetTimer(main, kFollowLater, 500, nullptr);
+}
+
+// Everything that follows changes other programs make to the settings
+// folder starts here; the program's own writes come by as well and are
+// recognised as such by the settings engine. Conflict copies a sync service
+// left are folded in first, so that what they add is followed with the rest.
 void OnFolderChanged(HWND main) {
   FolderChangeTaken();
   const std::string notice = FoldConflictCopies();
-  if (notice.empty()) return;
-  if (!g_conflictNotice.empty()) g_conflictNotice += "\n\n";
-  g_conflictNotice += notice;
-  ShowConflictNotice(main);
+  if (!notice.empty()) {
+    if (!g_conflictNotice.empty()) g_conflictNotice += "\n\n";
+    g_conflictNotice += notice;
+    ShowConflictNotice(main);
+  }
+  FollowLater(main);
 }
 
 void OnWriteFailed(HWND main) {
@@ -118,12 +134,14 @@ bool OnMainCreate(HWND hwnd) {
     if (!g_startNotice.empty()) g_startNotice += "\n\n";
     g_startNotice += UnreadableCategoryMessage();
   }
+  const std::string hotkeys = RegisterHotkeys(hwnd);
+  if (!hotkeys.empty()) g_startNotice += (g_startNotice.empty() ? "" : "\n\n") + hotkeys;
   // The icon comes once the memos are painted (a timer is handled only when
   // no window waits for its paint): adding it waits on the shell, which sets
   // up its notification area for the first icon of a session, a tenth of a
   // second on Wine's own desktop.
   SetTimer(hwnd, kAddTrayIcon, USER_TIMER_MINIMUM, nullptr);
-  StartFolderWatch(hwnd, kFolderChanged, BaseDirectory());
+  StartFolderWatch(BaseDirectory(), hwnd, kFolderChanged);
   if (!g_startNotice.empty()) PostMessageW(hwnd, kShowStartNotice, 0, 0);
   return true;
 }
@@ -139,7 +157,9 @@ void OnMainClose(HWND hwnd) {
 void OnMainDestroy(HWND hwnd) {
   App& app = TheApp();
   PublishMainWindow(nullptr);
+  UnregisterHotkeys(hwnd);
   StopFolderWatch();
+  KillTimer(hwnd, kFollowLater);
   StopMinuteClock(hwnd);
   // Placements are read from the windows, so this comes before they go.
   SaveMemoTable();
@@ -174,13 +194,19 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
         ShowConflictNotice(hwnd);
         return 0;
       }
+      if (wParam == kFollowLater) {
+        FollowLater(hwnd);
+        return 0;
+      }
       OnMainTimer(hwnd, wParam);
       return 0;
     case WM_TRAY_CALLBACK: OnTrayCallback(hwnd, static_cast<UINT>(lParam)); return 0;
     case WM_INITMENU:
       OnCategoryInitMenu(GetSubMenu(TheApp().trayMenu, kTrayCategorySubmenuPos));
+      OnRestoreInitMenu(GetSubMenu(TheApp().trayMenu, kTrayRestoreSubmenuPos));
       return 0;
     case WM_COMMAND: OnMainCommand(hwnd, wParam, lParam); return 0;
+    case WM_HOTKEY: OnHotkey(hwnd, wParam); return 0;
     case WM_CLOSE: OnMainClose(hwnd); return 0;
     case WM_DISPLAYCHANGE: BringAllMemosWithinReach(); return 0;
     case WM_SETTINGCHANGE:

@@ -12,6 +12,7 @@
 #include "memo/memo_table.h"
 #include "memo/memo_window.h"
 #include "res/resource.h"
+#include "store/settings_access.h"
 #include "text/edit.h"
 #include "text/textio.h"
 #include "win/process.h"
@@ -27,6 +28,10 @@ constexpr int kCategorySubmenuPos = 13;  // in the memo and the browser menu
 // (passed on from the tray menu).
 void OnMemoCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   const int id = LOWORD(wParam);
+  // Commands act on memo numbers: the table takes in what other programs
+  // changed first. Their memo may have gone with it.
+  FollowCategoryFile();
+  if (!IsWindow(hwnd)) return;
   switch (id) {
     case IDC_ADD_MEMO:
     case IDC_ABOUT:
@@ -84,11 +89,29 @@ void OnMemoSize(HWND memo, int width, int height) {
   OnEditorParentSize(memo, width, height);
 }
 
-void OnMemoActivate(HWND, WORD state) {
-  if (state == WA_INACTIVE) CommitEditor();
+// The memo went to a monitor of another scale (or the scale changed): it
+// takes the rectangle the system suggests, which keeps its size in units,
+// and its font is built again for the new scale. The browser host and the
+// editor follow the new size through WM_SIZE.
+void OnMemoDpiChanged(HWND memo, int32_t dpi, const RECT& suggested) {
+  const int n = MemoNumberFromWindow(memo);
+  if (n >= 0) {
+    Memos()[n].dpi = dpi;
+    HFONT font = CreateMemoFont(ReadFont(CategoryFile(), n), dpi);
+    OnEditorParentFont(memo, font);
+    ReplaceMemoFont(n, font);
+  }
+  SetWindowPos(memo, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  InvalidateRect(memo, nullptr, TRUE);
+}
+
+void OnMemoActivate(HWND memo, WORD state) {
+  if (state == WA_INACTIVE) CommitEditorOn(memo);
 }
 
 void OnMemoDoubleClick(HWND memo) {
+  FollowCategoryFile();
   int n = MemoNumberFromWindow(memo);
   if (n < 0 || InBrowserMode(n)) return;
   OpenEditor(memo);
@@ -98,6 +121,7 @@ void OnMemoRButtonDown(HWND memo) {
   POINT pt;
   GetCursorPos(&pt);
   SetForegroundWindow(memo);
+  FollowCategoryFile();
   int n = MemoNumberFromWindow(memo);
   if (n < 0) return;
   const App& app = TheApp();
@@ -130,6 +154,9 @@ LRESULT CALLBACK MemoWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     case WM_DESTROY: OnMemoDestroy(hwnd); return 0;
     case WM_MOVE: OnMemoMove(hwnd); return 0;
     case WM_SIZE: OnMemoSize(hwnd, LOWORD(lParam), HIWORD(lParam)); return 0;
+    case WM_DPICHANGED:
+      OnMemoDpiChanged(hwnd, LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return 0;
     case WM_ACTIVATE: OnMemoActivate(hwnd, LOWORD(wParam)); return 0;
     case WM_CLOSE: OnMemoClose(hwnd); return 0;
     case WM_KEYDOWN: OnMemoKeyDown(hwnd, wParam); return 0;

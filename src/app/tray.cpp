@@ -9,6 +9,17 @@
 
 namespace dz {
 
+namespace {
+// The icon's own image at the notification area's size for the display's
+// scale (16, 20, 24 or 32 pixels): a larger one shrunk by the shell blurs.
+HICON g_trayIcon = nullptr;
+
+void ReleaseTrayIcon() {
+  if (g_trayIcon) DestroyIcon(g_trayIcon);
+  g_trayIcon = nullptr;
+}
+}  // namespace
+
 void AddTrayIcon(HWND main) {
   App& app = TheApp();
   NOTIFYICONDATAW& nid = app.tray;
@@ -18,7 +29,11 @@ void AddTrayIcon(HWND main) {
   nid.uID = ID_TRAY_ICON;
   nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   nid.uCallbackMessage = WM_TRAY_CALLBACK;
-  nid.hIcon = LoadIconW(TheProcess().inst, MAKEINTRESOURCEW(IDI_APP));
+  // Loaded again each time: the shell may come back at another scale.
+  ReleaseTrayIcon();
+  g_trayIcon = static_cast<HICON>(LoadImageW(TheProcess().inst, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+  nid.hIcon = g_trayIcon;
   wcsncpy(nid.szTip, L"Dereziz", sizeof nid.szTip / sizeof nid.szTip[0] - 1);
   Shell_NotifyIconW(NIM_ADD, &nid);
 }
@@ -27,6 +42,7 @@ void RemoveTrayIcon() {
   App& app = TheApp();
   if (!app.tray.hWnd) return;
   Shell_NotifyIconW(NIM_DELETE, &app.tray);
+  ReleaseTrayIcon();
 }
 
 void OnTrayCallback(HWND main, UINT mouseMsg) {

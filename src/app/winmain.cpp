@@ -6,6 +6,7 @@
 #include "app/app.h"
 #include "app/main_window.h"
 #include "app/single_instance.h"
+#include "look/look.h"
 #include "win/process.h"
 
 int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR, int) {
@@ -32,7 +33,7 @@ int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR, int) {
       exitCode = static_cast<int>(msg.wParam);
     }
   }
-  Gdiplus::GdiplusShutdown(app.gdiplusToken);
+  if (dz::StopPictureWorker()) Gdiplus::GdiplusShutdown(app.gdiplusToken);
   dz::ReleaseBaseFolder();
   return exitCode;
 }

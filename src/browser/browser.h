@@ -2,6 +2,7 @@
 // The built-in browser hosted in a memo.
 #include <windows.h>
 
+#include <cstdint>
 #include <string_view>
 
 namespace dz {
@@ -25,8 +26,9 @@ void OnMemoDestroy(HWND memo);
 // "%dBroURL" while it has a live browser, else "%dBrows" reads "0" (written
 // only over another value; the address stays as it was).
 void RecordBrowserState(int n);
-// The strip a memo in browser mode paints above its browser.
-void PaintCaptionStrip(HDC dc, const RECT& client);
+// The strip a memo in browser mode paints above its browser, for a window
+// shown at dpi.
+void PaintCaptionStrip(HDC dc, const RECT& client, int32_t dpi);
 // Creates the browser host inside memo (below the caption strip, the rest
 // of the client area) opening sjisUrl (the home page when empty); null when
 // no browser can be hosted.

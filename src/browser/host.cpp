@@ -164,9 +164,9 @@ HWND CreateBrowserHost(HWND memo, std::string_view sjisUrl) {
   StartOle();
   RECT rc = {};
   GetClientRect(memo, &rc);
-  HWND host = CreateWindowExW(0, kHostClass, kWebBrowserClass, kHostStyle, 0, kCaptionStripHeight, rc.right,
-                              std::max<LONG>(0, rc.bottom - kCaptionStripHeight), memo, nullptr, TheProcess().inst,
-                              nullptr);
+  const int strip = CaptionStripPixels(DpiOfMemo(memo));
+  HWND host = CreateWindowExW(0, kHostClass, kWebBrowserClass, kHostStyle, 0, strip, rc.right,
+                              std::max<LONG>(0, rc.bottom - strip), memo, nullptr, TheProcess().inst, nullptr);
   if (!host) return nullptr;
   // An empty address would open no page at all.
   const std::wstring url = Widen(sjisUrl.empty() ? std::string_view(kDefaultHomePage) : sjisUrl);

@@ -17,6 +17,7 @@
 #include "store/settings_access.h"
 #include "text/edit.h"
 #include "win/message.h"
+#include "win/path.h"
 #include "win/process.h"
 #include "win/text.h"
 
@@ -30,11 +31,28 @@ size_t BaseChars() { return BaseDirectory().size(); }
 
 std::string Utf8(std::string_view sjis) { return NarrowUtf8(Widen(sjis)); }
 
+// Whether name, through a short (8.3) name, reaches a file or folder of the
+// data folder that has another name of its own: the category would read,
+// write and on deletion remove that one. Only for names that passed
+// CheckCategoryName (no wildcards, no separators).
+bool IsShortAliasOfAnother(std::string_view name) {
+  const std::wstring wide = Widen(name);
+  for (const std::wstring& leaf : {wide + L".dat", wide}) {
+    WIN32_FIND_DATAW found;
+    HANDLE h = FindFirstFileW(ExtendedPath(BaseDirectory() + L"\\data\\" + leaf).c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE) continue;
+    FindClose(h);
+    if (CompareStringOrdinal(found.cFileName, -1, leaf.c_str(), -1, TRUE) != CSTR_EQUAL) return true;
+  }
+  return false;
+}
+
 // The name of category number k, or nullopt after telling the user why it
 // cannot be opened.
 std::optional<std::string> NameToOpen(int k) {
   std::string name;
-  const CategoryStatus s = CategoryToOpen(AppFile(), k, BaseChars(), &name);
+  CategoryStatus s = CategoryToOpen(AppFile(), k, BaseChars(), &name);
+  if (s == CategoryStatus::kOk && IsShortAliasOfAnother(name)) s = CategoryStatus::kShortAlias;
   if (s == CategoryStatus::kOk) return name;
   if (s == CategoryStatus::kNotInList) {
     Tell(CategoryMessage(s));
@@ -94,6 +112,8 @@ void OnAddDialogOk(HWND dlg) {
   CategoryStatus s = CategoryStatus::kOk;
   if (!name) {
     refusal = "カゴテリ名に、Shift_JIS で表せない文字が含まれています。";
+  } else if (CheckCategoryName(*name, BaseChars()) == CategoryStatus::kOk && IsShortAliasOfAnother(*name)) {
+    refusal = CategoryMessage(CategoryStatus::kShortAlias);
   } else {
     s = AddCategory(AppFile(), *name, BaseChars());
     if (s != CategoryStatus::kOk) refusal = CategoryMessage(s);
@@ -155,8 +175,9 @@ bool DirectlyInside(const std::wstring& full, const std::wstring& data) {
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// Deletes the category's file and folder through the shell, which asks the
-// user first (one question for both). True when the category file is gone
+// Sends the category's file and folder to the Recycle Bin through the
+// shell (deleted outright where the drive has none), which asks the user
+// first (one question for both). True when the category file is gone
 // (or never existed); false when the user cancelled or the delete failed,
 // and then the file is where it was.
 bool DeleteCategoryFiles(const std::string& name) {
@@ -184,7 +205,8 @@ bool DeleteCategoryFiles(const std::string& name) {
   op.hwnd = TheProcess().main;
   op.wFunc = FO_DELETE;
   op.pFrom = list.c_str();
-  op.fFlags = FOF_SILENT;
+  // A category deleted by mistake can then be taken back from there.
+  op.fFlags = FOF_SILENT | FOF_ALLOWUNDO;
   const int rc = SHFileOperationW(&op);
   if (Exists(file)) {
     if (!op.fAnyOperationsAborted)
@@ -202,11 +224,14 @@ bool DeleteCategoryFiles(const std::string& name) {
 
 std::string OpenStartCategory() {
   const std::optional<std::string> stored = AppFile().Get(kSecCategory, kCurrentKey);
-  const std::string name = CurrentCategory(AppFile(), BaseChars());
+  std::string name = CurrentCategory(AppFile(), BaseChars());
+  const bool alias = IsShortAliasOfAnother(name);
+  if (alias) name = kDefaultCategory;
   SetCurrentCategory(name);
   if (!stored || *stored == name) return std::string();
+  const CategoryStatus why = alias ? CategoryStatus::kShortAlias : CheckCategoryName(*stored, BaseChars());
   return "Memo.dat に記録された現在のカゴテリ名「" + Utf8(*stored) + "」は使えないため、カゴテリ「" + Utf8(name) +
-         "」を開きました。\n" + CategoryMessage(CheckCategoryName(*stored, BaseChars()));
+         "」を開きました。\n" + CategoryMessage(why);
 }
 
 void OnAddCategory(HWND wnd) {

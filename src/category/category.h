@@ -22,11 +22,16 @@ bool LoadMemoTable();
 // readable; otherwise tells the user (UnreadableCategoryMessage) and false.
 bool EnsureMemosLoaded();
 std::string UnreadableCategoryMessage();
-// Memos the category file holds beyond the table (appended to it while the
-// program runs) get their windows.
-void ShowAppendedMemos();
-// Writes the current category to Memo.dat and the table and placements to
-// the category file (one file replacement each). Does nothing before the
+// Brings the memos on screen in line with the category file, when another
+// program changed it since the table last followed it (or always, with
+// evenUnchanged): memos are matched by identity; new ones get windows,
+// gone ones lose them, moved ones move, the rest repaint. While a dialog or
+// message box of the program is open nothing changes (unless evenInDialog)
+// and false is returned: the caller tries again once it is closed.
+bool FollowCategoryFile(bool evenUnchanged = false, bool evenInDialog = false);
+// Writes the current category to Memo.dat and to the category file what
+// changed here since it was read: placements and offsets of memos moved or
+// scrolled, custom colours (one file replacement each). Does nothing before the
 // memos were loaded, so an abandoned start-up never writes over the file.
 // False when a file could not be written.
 bool SaveMemoTable();
@@ -39,7 +44,12 @@ void DestroyAllMemos(bool recordState = true);
 void OnAddCategory(HWND wnd);                   // IDC_ADD_CATEGORY
 void OnDeleteCategory(HWND wnd);                // IDC_DELETE_CATEGORY
 void OnSwitchCategory(HWND wnd, WPARAM cmd);    // IDC_CATEGORY_FIRST..IDC_CATEGORY_LAST
-// Rebuilds a "カゴテリの変更" submenu (tray popup position 4, memo and
+// Rebuilds the "削除したメモを戻す" submenu from the current category's
+// bin: its newest memos, or one greyed item when it is empty.
+void OnRestoreInitMenu(HMENU submenu);
+// IDC_RESTORE_FIRST + slot: the kept memo comes back as the next memo.
+void OnRestoreMemo(HWND main, int slot);
+// Rebuilds a "カゴテリの変更" submenu (tray popup position 6, memo and
 // browser popup position 13) from the category list.
 void OnCategoryInitMenu(HMENU submenu);
 }  // namespace dz

@@ -14,6 +14,7 @@
 #include "core/category_list.h"
 #include "core/conflict_copy.h"
 #include "core/conflict_fold.h"
+#include "memo/memo_table.h"
 #include "store/settings_access.h"
 #include "win/path.h"
 #include "win/text.h"
@@ -121,7 +122,8 @@ void FoldCategoryCopy(const std::string& name, const std::string& category, Outc
   if (!copy.Readable() || !target.Readable()) return;
   const MemoFold fold = PlanMemoFold(ReadStoredMemos(copy), ReadStoredMemos(target));
   if (!AppendMemos(target, fold.add)) return;
-  if (current) ShowAppendedMemos();
+  // The memos added get their windows the way any memo of the file does.
+  if (current && !fold.add.empty()) SyncTable(true);
   const std::optional<std::wstring> now = Settle(path, name, static_cast<int>(fold.add.size()), out);
   if (!now) return;
   out.memos += static_cast<int>(fold.add.size());

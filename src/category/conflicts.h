@@ -9,9 +9,9 @@ namespace dz {
 // missing here) and of the listed categories' files (the memos missing
 // here) into its original, each in one replacement, and moves the copy to
 // "<base>\backup\conflicts". A copy that cannot be read or folded now stays
-// where it is for the next time. New memos of the current category appear
-// when its memos are loaded. Returns the notice for the user (UTF-8):
-// empty when no copy was moved.
+// where it is for the next time. New memos of the current category get
+// their windows when its memos are loaded, or at once when they are.
+// Returns the notice for the user (UTF-8): empty when no copy was moved.
 std::string FoldConflictCopies();
 
 }  // namespace dz

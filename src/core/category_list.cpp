@@ -57,6 +57,8 @@ bool IsBadCharacter(uint16_t c) {
 }
 
 bool IsEdge(uint16_t c) { return c == ' ' || c == '.' || c == 0x8140; }  // 8140: full-width blank
+// What Windows takes off the end of a file name.
+bool IsDroppedAtEnd(uint16_t c) { return c == ' ' || c == '.'; }
 
 // Device names are found in the part before the first '.', blanks at its
 // end ignored: "con .txt" opens the console as "con" does.
@@ -106,6 +108,9 @@ const char* CategoryMessage(CategoryStatus s) {
     case CategoryStatus::kTooLong: return "カゴテリ名が長すぎます。短い名前にしてください。";
     case CategoryStatus::kDuplicate: return "同じ名前のカゴテリがすでにあります。大文字と小文字は区別されません。";
     case CategoryStatus::kBadEncoding: return "カゴテリ名の文字コードが正しくありません。";
+    case CategoryStatus::kShortAlias:
+      return "この名前は data フォルダーにある別のファイルかフォルダーの短い名前（8.3 形式）と同じため、"
+             "カゴテリ名に使えません。";
     case CategoryStatus::kListFull: return "カゴテリが10を超えています。";
     case CategoryStatus::kOnlyOne: return "すでにカゴテリが１つしかありません。";
     case CategoryStatus::kNotInList: return "このカゴテリはカゴテリの一覧にありません。";
@@ -114,17 +119,33 @@ const char* CategoryMessage(CategoryStatus s) {
   return "";
 }
 
-CategoryStatus CheckCategoryName(std::string_view name, size_t baseDirChars, const std::vector<std::string>& others) {
+namespace {
+
+CategoryStatus CheckName(std::string_view name, size_t baseDirChars, bool typed) {
   if (name.empty()) return CategoryStatus::kEmpty;
   std::vector<uint16_t> chars;
   if (!Decode(name, &chars)) return CategoryStatus::kBadEncoding;
   if (std::any_of(chars.begin(), chars.end(), IsBadCharacter)) return CategoryStatus::kBadCharacter;
-  if (IsEdge(chars.front()) || IsEdge(chars.back())) return CategoryStatus::kEdgeBlankOrDot;
+  if (IsDroppedAtEnd(chars.back()) || (typed && (IsEdge(chars.front()) || IsEdge(chars.back()))))
+    return CategoryStatus::kEdgeBlankOrDot;
   if (IsReserved(chars)) return CategoryStatus::kReservedName;
   // 255 bytes is what a stored value reads back whole.
   if (name.size() > static_cast<size_t>(kMaxValueChars) || baseDirChars > kMaxPathLength ||
       baseDirChars + kCategoryPathOverhead + chars.size() > kMaxPathLength)
     return CategoryStatus::kTooLong;
+  return CategoryStatus::kOk;
+}
+
+}  // namespace
+
+CategoryStatus CheckCategoryName(std::string_view name, size_t baseDirChars) {
+  return CheckName(name, baseDirChars, false);
+}
+
+CategoryStatus CheckNewCategoryName(std::string_view name, size_t baseDirChars,
+                                    const std::vector<std::string>& others) {
+  const CategoryStatus s = CheckName(name, baseDirChars, true);
+  if (s != CategoryStatus::kOk) return s;
   for (const std::string& o : others)
     if (SameCategoryName(name, o)) return CategoryStatus::kDuplicate;
   return CategoryStatus::kOk;
@@ -175,7 +196,7 @@ int FindCategory(const std::vector<std::string>& names, std::string_view name) {
 CategoryStatus AddCategory(SettingsFile& app, std::string_view name, size_t baseDirChars) {
   std::vector<std::string> names = ReadCategories(app);
   if (names.size() >= static_cast<size_t>(kMaxCategories)) return CategoryStatus::kListFull;
-  const CategoryStatus s = CheckCategoryName(name, baseDirChars, names);
+  const CategoryStatus s = CheckNewCategoryName(name, baseDirChars, names);
   if (s != CategoryStatus::kOk) return s;
   names.emplace_back(name);
   return WriteList(app, names) ? CategoryStatus::kOk : CategoryStatus::kWriteFailed;

@@ -4,7 +4,8 @@
 // category "NowCagoteri". Names are Shift_JIS bytes. Every name, typed or
 // read from the file, passes CheckCategoryName before it becomes part of a
 // path, so a hand-edited file cannot make the program write outside its
-// data folder or into a device.
+// data folder or into a device; a typed name also passes the stricter
+// CheckNewCategoryName.
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -20,10 +21,12 @@ enum class CategoryStatus {
   kEmpty,
   kBadEncoding,      // not Shift_JIS: a lead byte without a valid trail byte, or 80, A0, FD-FF
   kBadCharacter,     // \ / : * ? " < > | or a control character
-  kEdgeBlankOrDot,   // blank (also the full-width one) or '.' first or last; "." and ".."
+  kEdgeBlankOrDot,   // blank or '.' last ("." and ".." too); a new name: also first, also the full-width blank
   kReservedName,     // CON, PRN, AUX, NUL, COM0-9, LPT0-9, CONIN$, CONOUT$, with any extension
   kTooLong,          // over 255 bytes, or a path of the category would not fit
   kDuplicate,        // the same file name as a listed category
+  kShortAlias,       // the short (8.3) name of another file or folder in the data folder; only the
+                     // caller can ask the file system, so no check here returns it
   // Why a list operation did nothing.
   kListFull,         // already kMaxCategories categories
   kOnlyOne,          // the last category is never deleted
@@ -45,14 +48,21 @@ constexpr size_t kCategoryPathOverhead = 6 + 4 + 26;
 // Paths must fit MAX_PATH with its terminator.
 constexpr size_t kMaxPathLength = 259;
 
-// The one validation of a category name. baseDirChars is the length of the
-// base directory in UTF-16 units as it is put in front of "\data\";
-// base + kCategoryPathOverhead + name characters must be at most
-// kMaxPathLength. others: the names the new one must not duplicate (empty
-// for a name read from the file). Checks run in the order of the enum, so
-// the first fault found is reported.
-CategoryStatus CheckCategoryName(std::string_view name, size_t baseDirChars,
-                                 const std::vector<std::string>& others = {});
+// Whether a name can be a file name in the data folder, as every name read
+// from the file must be before it is opened: what Windows can hold there.
+// Windows drops a blank or '.' at the end of a name (so "a." would open
+// "a"); a '.' first (".notes") or a full-width blank at either end is kept
+// and allowed. baseDirChars is the length of the base directory in UTF-16
+// units as it is put in front of "\data\"; base + kCategoryPathOverhead +
+// name characters must be at most kMaxPathLength. Checks run in the order
+// of the enum, so the first fault found is reported.
+CategoryStatus CheckCategoryName(std::string_view name, size_t baseDirChars);
+
+// A name typed for a new category: CheckCategoryName, no blank (also the
+// full-width one) or '.' first or last either, as those are easily typed
+// by mistake and hard to tell apart in a menu, and no duplicate of others.
+CategoryStatus CheckNewCategoryName(std::string_view name, size_t baseDirChars,
+                                    const std::vector<std::string>& others);
 
 // Whether two names give the same file name on Windows, which ignores case:
 // ASCII, full-width Latin, Greek and Cyrillic letters are compared without
@@ -79,7 +89,7 @@ int FindCategory(const std::vector<std::string>& names, std::string_view name);
 
 // Appends name as the last category: "CagoteriNo" and the names in one
 // replacement of the application file (a missing name key is written as the
-// "data1" it read as). kListFull, a CheckCategoryName reason, kWriteFailed
+// "data1" it read as). kListFull, a CheckNewCategoryName reason, kWriteFailed
 // or kOk. The caller creates the folder and switches to the new number.
 CategoryStatus AddCategory(SettingsFile& app, std::string_view name, size_t baseDirChars);
 

@@ -1,5 +1,6 @@
 #include "core/conflict_fold.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <set>
@@ -7,23 +8,11 @@
 #include "core/category_list.h"
 #include "core/keys.h"
 #include "core/memo_store.h"
+#include "core/memo_sync.h"
 #include "core/number.h"
 
 namespace dz {
 namespace {
-
-constexpr char kIdProperty[] = "Id";
-
-// "12Text" -> 12 and "Text"; false for keys of the whole category ("No",
-// "CustColor3", "Templatex") and for numbers "%d" would not have written.
-bool SplitMemoKey(const std::string& key, int* n, std::string* property) {
-  size_t i = 0;
-  while (i < key.size() && key[i] >= '0' && key[i] <= '9') ++i;
-  if (i == 0 || i == key.size() || i > 3 || (i > 1 && key[0] == '0')) return false;
-  *n = std::stoi(key.substr(0, i));
-  *property = key.substr(i);
-  return true;
-}
 
 // 64-bit FNV-1a of seed and text, as 16 hex digits: the identity of a memo
 // folded in beside another, the same on every PC that folds the same copy.
@@ -65,7 +54,7 @@ std::string StoredMemo::Text() const {
 }
 
 std::optional<std::string> StoredMemo::Id() const {
-  const std::string* id = Find(kIdProperty);
+  const std::string* id = Find(kIdProp);
   if (!id || id->empty()) return std::nullopt;
   return *id;
 }
@@ -73,12 +62,11 @@ std::optional<std::string> StoredMemo::Id() const {
 std::vector<StoredMemo> ReadStoredMemos(SettingsFile& cat) {
   SettingsHold hold(cat);
   std::vector<StoredMemo> memos(static_cast<size_t>(StoredMemoCount(cat)));
-  for (const std::string& key : cat.Keys(kSecMemos)) {
+  for (auto& [key, value] : cat.Entries(kSecMemos)) {
     int n = 0;
-    std::string property;
+    std::string_view property;
     if (!SplitMemoKey(key, &n, &property) || n >= static_cast<int>(memos.size())) continue;
-    if (std::optional<std::string> v = cat.Get(kSecMemos, key))
-      memos[static_cast<size_t>(n)].keys.emplace_back(std::move(property), std::move(*v));
+    memos[static_cast<size_t>(n)].keys.emplace_back(std::string(property), std::move(value));
   }
   return memos;
 }
@@ -90,7 +78,25 @@ MemoFold PlanMemoFold(const std::vector<StoredMemo>& copy, const std::vector<Sto
     if (std::optional<std::string> id = here[j].Id()) byId.emplace(*id, j);
   std::set<std::string> taken;  // identities here and of the memos added
   for (const auto& kv : byId) taken.insert(kv.first);
+  // A memo here whose identity the copy holds is that memo's, whatever
+  // order the copy lists its memos in.
   std::vector<bool> matched(here.size(), false);
+  for (const StoredMemo& c : copy) {
+    const std::optional<std::string> id = c.Id();
+    const auto same = id ? byId.find(*id) : byId.end();
+    if (same != byId.end()) matched[same->second] = true;
+  }
+  // An unmatched memo here with this text: the same memo, whatever
+  // identities the two PCs gave it (each gives a memo stored without one an
+  // identity of its own).
+  auto takeEqual = [&](const std::string& text) {
+    for (size_t j = 0; j < here.size(); ++j)
+      if (!matched[j] && here[j].Text() == text) {
+        matched[j] = true;
+        return true;
+      }
+    return false;
+  };
   int room = limit - static_cast<int>(here.size());
 
   for (const StoredMemo& c : copy) {
@@ -100,8 +106,7 @@ MemoFold PlanMemoFold(const std::vector<StoredMemo>& copy, const std::vector<Sto
     const StoredMemo* beside = nullptr;
     const auto same = id ? byId.find(*id) : byId.end();
     if (same != byId.end()) {
-      matched[same->second] = true;
-      if (here[same->second].Text() == text) {
+      if (here[same->second].Text() == text || takeEqual(text)) {
         ++fold.equal;
         continue;
       }
@@ -122,10 +127,7 @@ MemoFold PlanMemoFold(const std::vector<StoredMemo>& copy, const std::vector<Sto
       }
       beside = &here[same->second];
     } else {
-      size_t j = 0;
-      while (j < here.size() && (matched[j] || (id && here[j].Id()) || here[j].Text() != text)) ++j;
-      if (j < here.size()) {
-        matched[j] = true;
+      if (takeEqual(text)) {
         ++fold.equal;
         continue;
       }
@@ -141,7 +143,7 @@ MemoFold PlanMemoFold(const std::vector<StoredMemo>& copy, const std::vector<Sto
     --room;
     StoredMemo m = c;
     if (!newId.empty()) {
-      m.Put(kIdProperty, newId);
+      m.Put(kIdProp, newId);
       taken.insert(newId);
     }
     if (beside) {
@@ -166,10 +168,10 @@ bool AppendMemos(SettingsFile& cat, const std::vector<StoredMemo>& memos) {
   }
   // Keys a deleted memo left under these numbers would read as the new
   // memo's own.
-  for (const std::string& key : cat.Keys(kSecMemos)) {
+  for (const auto& kv : cat.Entries(kSecMemos)) {
     int n = 0;
-    std::string property;
-    if (SplitMemoKey(key, &n, &property) && n >= count && n < end) cat.Remove(kSecMemos, key);
+    std::string_view property;
+    if (SplitMemoKey(kv.first, &n, &property) && n >= count && n < end) cat.Remove(kSecMemos, kv.first);
   }
   for (int n = count; n < end; ++n) {
     for (const auto& kv : memos[static_cast<size_t>(n - count)].keys)
@@ -186,7 +188,9 @@ CategoryFold PlanCategoryFold(const std::vector<std::string>& copy, const std::v
   CategoryFold fold;
   std::vector<std::string> all = here;
   for (const std::string& name : copy) {
-    if (CheckCategoryName(name, baseDirChars, all) != CategoryStatus::kOk) continue;
+    const auto same = [&name](const std::string& other) { return SameCategoryName(name, other); };
+    if (CheckCategoryName(name, baseDirChars) != CategoryStatus::kOk || std::any_of(all.begin(), all.end(), same))
+      continue;
     if (static_cast<int>(all.size()) >= kMaxCategories) {
       ++fold.leftOut;
       continue;

@@ -38,11 +38,12 @@ struct MemoFold {
   int leftOut = 0;              // did not fit under the limit
 };
 // The memos of `copy` that `here` lacks. Memos are matched by identity
-// where both have one and by text where either has none (each memo here
-// stands for one memo of the copy). A memo whose identity is here with
-// another text is added beside that memo, under an identity made from its
-// own and its text: folding the same copy on two PCs, or twice, gives the
-// same memos. A memo comes in with the identity it has, or with none.
+// first, then by text whatever their identities (each memo here stands for
+// one memo of the copy): two PCs give a memo stored without identity
+// identities of their own, and it is still one memo. A memo whose identity
+// is here with another text, and whose text is not here either, is added
+// beside that memo, under an identity made from its own and its text:
+// folding the same copy on two PCs, or twice, gives the same memos. A memo comes in with the identity it has, or with none.
 MemoFold PlanMemoFold(const std::vector<StoredMemo>& copy, const std::vector<StoredMemo>& here,
                       int limit = kMaxMemos);
 

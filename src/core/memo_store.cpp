@@ -30,21 +30,17 @@ const Copy kTemplate[] = {
 const char* const kMoveOrder[] = {"WindowLebel", "FontColor", "Style",     "x",        "y",
                                   "h",           "l",         "Text",      "Font",     "FontHeight",
                                   "Italic",      "UnderLine", "OnLine",    "Back",     "Color1",
-                                  "Color2",      "Color3",    "GradMode",  "Brows",    "BroURL"};
+                                  "Color2",      "Color3",    "GradMode",  "Brows",    "BroURL",
+                                  "Id"};
 
 // "WindowLebel" of the last number stays: creation always rewrites it.
 const char* const kRemoveOrder[] = {"Back",      "Color1",  "Color2", "Color3", "GradMode",
                                     "x",         "y",       "h",      "l",      "Text",
                                     "Font",      "FontColor", "FontHeight", "Italic", "UnderLine",
-                                    "OnLine",    "Style",   "Brows",  "BroURL"};
+                                    "OnLine",    "Style",   "Brows",  "BroURL", "Id"};
 
 int32_t MemoInt(SettingsFile& cat, int n, const char* prop, int32_t def) {
   return cat.ReadInt(kSecMemos, MemoKey(n, prop), def);
-}
-
-Placement ReadPlacement(SettingsFile& cat, int n) {
-  // The stored width is "h" and the height "l".
-  return {MemoInt(cat, n, "x", 0), MemoInt(cat, n, "y", 0), MemoInt(cat, n, "h", 100), MemoInt(cat, n, "l", 100)};
 }
 
 // True when s, after blanks and one sign, starts with a digit.
@@ -62,7 +58,15 @@ int CountStoredMemos(SettingsFile& cat) {
   return n;
 }
 
+// The memo count. A hand-edited count that is no number or negative would
+// hide the stored memos and let the next new memo overwrite memo 0, so the
+// memos the file holds are counted instead.
 }  // namespace
+
+Placement ReadPlacement(SettingsFile& cat, int n) {
+  // The stored width is "h" and the height "l".
+  return {MemoInt(cat, n, "x", 0), MemoInt(cat, n, "y", 0), MemoInt(cat, n, "h", 100), MemoInt(cat, n, "l", 100)};
+}
 
 int StoredMemoCount(SettingsFile& cat) {
   const std::optional<std::string> no = cat.Get(kSecMemos, "No");
@@ -82,8 +86,16 @@ FontSpec ReadFont(SettingsFile& cat, int n) {
   return f;
 }
 
-NewMemo ApplyTemplate(SettingsFile& cat, int n, std::string_view escapedText) {
+NewMemo ApplyTemplate(SettingsFile& cat, std::string_view escapedText, const std::string& id) {
+  NewMemo m;
   cat.BeginBatch();
+  // Counted inside the batch: the number is the file's, whatever another
+  // program added since this one last read it.
+  const int n = StoredMemoCount(cat);
+  if (n >= kMaxMemos || !cat.Readable()) {
+    cat.EndBatch();
+    return m;
+  }
   // Values are copied as text, as stored; the window code gets them parsed.
   for (const Copy& c : kTemplate) {
     std::string v = cat.Read(kSecMemos, c.from, c.def ? c.def : kDefaultFace);
@@ -92,9 +104,14 @@ NewMemo ApplyTemplate(SettingsFile& cat, int n, std::string_view escapedText) {
   cat.Write(kSecMemos, MemoKey(n, "Text"), escapedText);
   std::string level = cat.Read(kSecMemos, "TemplateWindowLebel", "0");
   cat.Write(kSecMemos, MemoKey(n, "WindowLebel"), level);
+  cat.Write(kSecMemos, MemoKey(n, "Id"), id);
+  cat.WriteInt(kSecMemos, "No", n + 1);
+  // Offsets left behind by a memo that once had this number.
+  cat.Remove(kSecVOffset, OffsetKey(n));
+  cat.Remove(kSecHOffset, OffsetKey(n));
 
-  NewMemo m;
   m.stored = cat.EndBatch();
+  m.number = n;
   m.font = ReadFont(cat, n);
   m.style = MemoInt(cat, n, "Style", 1);
   m.place = ReadPlacement(cat, n);
@@ -110,36 +127,20 @@ LoadedTable LoadTable(SettingsFile& cat, std::string_view defaultUrl) {
     t.custColors[k] = static_cast<uint32_t>(cat.ReadInt(kSecMemos, "CustColor" + std::to_string(k), 0));
   t.count = StoredMemoCount(cat);
   t.memos.resize(static_cast<size_t>(t.count));
-  for (int n = 0; n < t.count; ++n) {
-    LoadedMemo& m = t.memos[static_cast<size_t>(n)];
-    m.font = ReadFont(cat, n);
-    m.place = ReadPlacement(cat, n);
-    m.style = MemoInt(cat, n, "Style", 1);
-    m.brows = MemoInt(cat, n, "Brows", 0);
-    m.broUrl = cat.Read(kSecMemos, MemoKey(n, "BroURL"), defaultUrl, kMaxUrlChars);
-    m.windowLevel = MemoInt(cat, n, "WindowLebel", 0);
-  }
+  for (int n = 0; n < t.count; ++n) t.memos[static_cast<size_t>(n)] = LoadMemo(cat, n, defaultUrl);
   return t;
 }
 
-bool SaveTable(SettingsFile& cat, const TableSnapshot& t) {
-  cat.BeginBatch();
-  for (int k = 0; k < kMaxMemos; ++k) cat.WriteInt(kSecVOffset, OffsetKey(k), t.vOffset[k]);
-  for (int k = 0; k < kMaxMemos; ++k) cat.WriteInt(kSecHOffset, OffsetKey(k), t.hOffset[k]);
-  for (int k = 0; k < kCustomColors; ++k)
-    cat.WriteInt(kSecMemos, "CustColor" + std::to_string(k),
-                 static_cast<int32_t>(t.custColors[k]));
-  int count = std::clamp(t.count, 0, kMaxMemos);
-  cat.WriteInt(kSecMemos, "No", count);
-  for (int n = 0; n < count && n < static_cast<int>(t.places.size()); ++n) {
-    if (static_cast<size_t>(n) < t.keepStored.size() && t.keepStored[static_cast<size_t>(n)]) continue;
-    const Placement& p = t.places[static_cast<size_t>(n)];
-    cat.WriteInt(kSecMemos, MemoKey(n, "x"), p.x);
-    cat.WriteInt(kSecMemos, MemoKey(n, "y"), p.y);
-    cat.WriteInt(kSecMemos, MemoKey(n, "h"), p.w);  // width in "h", height in "l"
-    cat.WriteInt(kSecMemos, MemoKey(n, "l"), p.h);
-  }
-  return cat.EndBatch();
+LoadedMemo LoadMemo(SettingsFile& cat, int n, std::string_view defaultUrl) {
+  LoadedMemo m;
+  m.font = ReadFont(cat, n);
+  m.place = ReadPlacement(cat, n);
+  m.style = MemoInt(cat, n, "Style", 1);
+  m.brows = MemoInt(cat, n, "Brows", 0);
+  m.broUrl = cat.Read(kSecMemos, MemoKey(n, "BroURL"), defaultUrl, kMaxUrlChars);
+  m.windowLevel = MemoInt(cat, n, "WindowLebel", 0);
+  m.id = cat.Read(kSecMemos, MemoKey(n, "Id"), "");
+  return m;
 }
 
 bool RenumberAfterDelete(SettingsFile& cat, int n, int count) {

@@ -21,17 +21,19 @@ struct Placement {
   int32_t x = 0, y = 0, w = 100, h = 100;
 };
 
-// Template -> new memo n: reads the seventeen Template keys with their
-// defaults and writes the memo's own keys in the documented order, text
-// included, as one file replacement. Returns what the window code needs.
+// Template -> a new memo after the last one of the file as it is now: reads
+// the seventeen Template keys with their defaults and writes the memo's own
+// keys in the documented order, text included, then its identity and the
+// new count, as one file replacement. Returns what the window code needs.
 struct NewMemo {
-  bool stored = false;  // false: the file could not be written, no key changed
+  bool stored = false;  // false: the category is full or the file could not be written
+  int number = -1;
   FontSpec font;
   int32_t style = 1;
   Placement place;
   int32_t windowLevel = 0;
 };
-NewMemo ApplyTemplate(SettingsFile& cat, int n, std::string_view escapedText);
+NewMemo ApplyTemplate(SettingsFile& cat, std::string_view escapedText, const std::string& id);
 
 // Loading: per-memo values needed to create the window (loading defaults).
 struct LoadedMemo {
@@ -41,6 +43,7 @@ struct LoadedMemo {
   int32_t brows = 0;
   std::string broUrl;
   int32_t windowLevel = 0;
+  std::string id;  // "%dId"; empty when none is stored
 };
 struct LoadedTable {
   int count = 0;
@@ -52,20 +55,13 @@ struct LoadedTable {
 // The memo count is clamped to 0..100, so a hand-edited "No" never reaches
 // beyond the table.
 LoadedTable LoadTable(SettingsFile& cat, std::string_view defaultUrl);
+// The same values for memo n alone.
+LoadedMemo LoadMemo(SettingsFile& cat, int n, std::string_view defaultUrl);
 
-// Saving: one replacement of the category file: Xdata/Ydata No0..No99,
-// CustColor0..15, No, and per memo x, y, h, l from the window rectangles.
-struct TableSnapshot {
-  int count = 0;
-  std::array<int32_t, kMaxMemos> vOffset = {};
-  std::array<int32_t, kMaxMemos> hOffset = {};
-  std::array<uint32_t, kCustomColors> custColors = {};
-  std::vector<Placement> places;
-  // Memos whose placement keys stay as stored (say, their window could not
-  // be created): true at their number.
-  std::vector<bool> keepStored;
-};
-bool SaveTable(SettingsFile& cat, const TableSnapshot& t);
+// The memo count as loading reads it: "No" clamped to 0..100, or the
+// memos stored from 0 on when "No" is no number or negative.
+int StoredMemoCount(SettingsFile& cat);
+Placement ReadPlacement(SettingsFile& cat, int n);
 
 // Deletion of memo n of count: the keys of memos n+1..count-1 move down by
 // one and the last memo's keys are removed, as one replacement. A key that
@@ -74,11 +70,6 @@ bool SaveTable(SettingsFile& cat, const TableSnapshot& t);
 // missing size into 0 x 0 or a missing text into "0"), so no default is
 // ever written. False when n is not a memo or the write failed.
 bool RenumberAfterDelete(SettingsFile& cat, int n, int count);
-
-// The memo count, 0..100. A hand-edited count that is no number or negative
-// would hide the stored memos and let the next new memo overwrite memo 0,
-// so the memos the file holds are counted instead.
-int StoredMemoCount(SettingsFile& cat);
 
 // Font keys of memo n with their defaults.
 FontSpec ReadFont(SettingsFile& cat, int n);

@@ -1,18 +1,33 @@
 #include "core/placement.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace dz {
 namespace {
 
-// 64-bit edges: stored places come from editable files, and right - left of
-// two 32-bit values may not fit 32 bits.
+constexpr int64_t kMin32 = std::numeric_limits<int32_t>::min();
+constexpr int64_t kMax32 = std::numeric_limits<int32_t>::max();
+
 struct Box {
   int64_t l, t, r, b;
   bool Empty() const { return r <= l || b <= t; }
 };
 
 Box ToBox(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
+Box ToBox(const Edges& e) { return {e.left, e.top, e.right, e.bottom}; }
+
+Rect ToRect(const Box& b) {
+  return {static_cast<int32_t>(b.l), static_cast<int32_t>(b.t), static_cast<int32_t>(b.r),
+          static_cast<int32_t>(b.b)};
+}
+
+// One axis moved back, keeping its length, until both ends fit 32 bits.
+void FitAxis(int64_t* lo, int64_t* hi) {
+  const int64_t len = std::min(*hi - *lo, kMax32);
+  *lo = std::clamp(*lo, kMin32, kMax32 - len);
+  *hi = *lo + len;
+}
 
 Box Intersect(const Box& a, const Box& b) {
   return {std::max(a.l, b.l), std::max(a.t, b.t), std::min(a.r, b.r), std::min(a.b, b.b)};
@@ -46,15 +61,27 @@ int64_t Gap(int64_t lo1, int64_t hi1, int64_t lo2, int64_t hi2) {
 
 }  // namespace
 
-bool IsReachable(const Rect& memo, const std::vector<Rect>& workAreas) {
+Edges WindowEdges(int32_t x, int32_t y, int32_t width, int32_t height) {
+  return {x, y, int64_t{x} + std::max(width, 0), int64_t{y} + std::max(height, 0)};
+}
+
+Edges ToEdges(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+bool FitsWindow(const Edges& e) {
+  for (int64_t v : {e.left, e.top, e.right, e.bottom})
+    if (v < kMin32 || v > kMax32) return false;
+  return true;
+}
+
+bool IsReachable(const Edges& memo, const std::vector<Rect>& monitors) {
   Box m = ToBox(memo);
   m.r = std::max(m.r, m.l + 1);
   m.b = std::max(m.b, m.t + 1);
   const int64_t gw = std::min<int64_t>(kGripWidth, m.r - m.l);
   const int64_t gh = std::min<int64_t>(kGripHeight, m.b - m.t);
-  // The parts of the memo on each work area.
+  // The parts of the memo on each monitor.
   std::vector<Box> parts;
-  for (const Rect& w : workAreas) {
+  for (const Rect& w : monitors) {
     Box p = Intersect(m, ToBox(w));
     if (!p.Empty()) parts.push_back(p);
   }
@@ -68,15 +95,19 @@ bool IsReachable(const Rect& memo, const std::vector<Rect>& workAreas) {
   return false;
 }
 
-PlacementResult PlaceOnScreen(const Rect& memo, const std::vector<Rect>& workAreas) {
-  PlacementResult out{memo, false};
-  if (IsReachable(memo, workAreas)) return out;
+bool IsReachable(const Rect& memo, const std::vector<Rect>& monitors) {
+  return IsReachable(ToEdges(memo), monitors);
+}
+
+PlacementResult PlaceOnScreen(const Edges& memo, const std::vector<Rect>& monitors) {
   const Box m = ToBox(memo);
+  const bool fits = FitsWindow(memo);
+  if (fits && (monitors.empty() || IsReachable(memo, monitors))) return {ToRect(m), false};
   const Box* best = nullptr;
   int64_t bestDist = 0, bestOverlap = 0;
   std::vector<Box> areas;
-  areas.reserve(workAreas.size());
-  for (const Rect& w : workAreas) areas.push_back(ToBox(w));
+  areas.reserve(monitors.size());
+  for (const Rect& w : monitors) areas.push_back(ToBox(w));
   for (const Box& a : areas) {
     if (a.Empty()) continue;
     const int64_t dx = Gap(m.l, std::max(m.r, m.l), a.l, a.r), dy = Gap(m.t, std::max(m.b, m.t), a.t, a.b);
@@ -90,15 +121,24 @@ PlacementResult PlaceOnScreen(const Rect& memo, const std::vector<Rect>& workAre
       bestOverlap = overlap;
     }
   }
-  if (!best) return out;
-  const int64_t w = std::clamp<int64_t>(m.r - m.l, 0, best->r - best->l);
-  const int64_t h = std::clamp<int64_t>(m.b - m.t, 0, best->b - best->t);
-  const int64_t l = std::clamp(m.l, best->l, best->r - w);
-  const int64_t t = std::clamp(m.t, best->t, best->b - h);
-  out.rect = {static_cast<int32_t>(l), static_cast<int32_t>(t), static_cast<int32_t>(l + w),
-              static_cast<int32_t>(t + h)};
-  out.moved = !(out.rect == memo);
-  return out;
+  Box out = m;
+  if (best) {
+    const int64_t w = std::clamp<int64_t>(m.r - m.l, 0, best->r - best->l);
+    const int64_t h = std::clamp<int64_t>(m.b - m.t, 0, best->b - best->t);
+    out.l = std::clamp(m.l, best->l, best->r - w);
+    out.t = std::clamp(m.t, best->t, best->b - h);
+    out.r = out.l + w;
+    out.b = out.t + h;
+  } else {
+    FitAxis(&out.l, &out.r);
+    FitAxis(&out.t, &out.b);
+  }
+  const Rect rect = ToRect(out);
+  return {rect, !(ToEdges(rect) == memo)};
+}
+
+PlacementResult PlaceOnScreen(const Rect& memo, const std::vector<Rect>& monitors) {
+  return PlaceOnScreen(ToEdges(memo), monitors);
 }
 
 }  // namespace dz

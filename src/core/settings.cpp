@@ -137,19 +137,6 @@ int IniDocument::FindKey(const Section& s, std::string_view key) {
   return -1;
 }
 
-std::vector<std::string> IniDocument::Keys(std::string_view section) const {
-  std::vector<std::string> keys;
-  const Section* s = FindSection(section);
-  if (!s) return keys;
-  for (size_t i = 0; i < s->lines.size(); ++i) {
-    const Line& l = s->lines[i];
-    // A later line of the same name is never read.
-    if (l.isKey && FindKey(*s, std::string_view(l.text).substr(l.keyPos, l.keyLen)) == static_cast<int>(i))
-      keys.push_back(l.text.substr(l.keyPos, l.keyLen));
-  }
-  return keys;
-}
-
 std::optional<std::string> IniDocument::Get(std::string_view section, std::string_view key) const {
   const Section* s = FindSection(section);
   if (!s) return std::nullopt;
@@ -224,6 +211,20 @@ bool IniDocument::Remove(std::string_view section, std::string_view key) {
   return true;
 }
 
+std::vector<std::pair<std::string, std::string>> IniDocument::Entries(std::string_view section) const {
+  std::vector<std::pair<std::string, std::string>> out;
+  const Section* s = FindSection(section);
+  if (!s) return out;
+  for (size_t i = 0; i < s->lines.size(); ++i) {
+    const Line& l = s->lines[i];
+    if (!l.isKey) continue;
+    const std::string_view key = std::string_view(l.text).substr(l.keyPos, l.keyLen);
+    if (FindKey(*s, key) != static_cast<int>(i)) continue;
+    out.emplace_back(std::string(key), std::string(Unquote(std::string_view(l.text).substr(l.valPos, l.valLen))));
+  }
+  return out;
+}
+
 std::string IniDocument::Serialize() const {
   size_t total = 0;
   for (const Section& s : sections_) {
@@ -245,6 +246,7 @@ void SettingsFile::set_path(std::string path) {
   if (path == path_) return;
   Commit();  // pending batch changes belong to the old file
   path_ = std::move(path);
+  nextWrite_ = nullptr;
   doc_ = IniDocument();
   loaded_ = false;
   readable_ = true;
@@ -285,6 +287,7 @@ void SettingsFile::Refresh(bool writing) {
   stamp_ = st;
   loaded_ = true;
   readable_ = true;
+  ++version_;
   if (hold_ > 0) heldFresh_ = true;
 }
 
@@ -293,14 +296,14 @@ bool SettingsFile::Readable() {
   return readable_;
 }
 
-std::vector<std::string> SettingsFile::Keys(std::string_view section) {
-  Refresh();
-  return doc_.Keys(section);
-}
-
 std::optional<std::string> SettingsFile::Get(std::string_view section, std::string_view key) {
   Refresh();
   return doc_.Get(section, key);
+}
+
+std::vector<std::pair<std::string, std::string>> SettingsFile::Entries(std::string_view section) {
+  Refresh();
+  return doc_.Entries(section);
 }
 
 std::string SettingsFile::Read(std::string_view section, std::string_view key, std::string_view def,
@@ -324,7 +327,13 @@ bool SettingsFile::Change(F&& change) {
     if (batch_ > 0) batchFailed_ = true;
     return false;
   }
-  if (!change(doc_)) return true;  // nothing to write
+  bool added = false;
+  if (nextWrite_) {
+    std::function<bool(IniDocument&)> addition = std::move(nextWrite_);
+    nextWrite_ = nullptr;
+    added = addition(doc_);
+  }
+  if (!change(doc_) && !added) return true;  // nothing to write
   dirty_ = true;
   return batch_ > 0 ? true : Commit();
 }
@@ -352,6 +361,8 @@ bool SettingsFile::Commit() {
   stamp_ = fs_.Stamp(path_);
   return true;
 }
+
+void SettingsFile::OnNextWrite(std::function<bool(IniDocument&)> addition) { nextWrite_ = std::move(addition); }
 
 void SettingsFile::BeginHold() {
   if (hold_++ == 0) heldFresh_ = false;

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace dz {
@@ -25,10 +26,11 @@ class IniDocument {
   // CR and LF cannot live on one line and become blanks). Returns whether
   // the document changed; an unusable section or key name changes nothing.
   bool Set(std::string_view section, std::string_view key, std::string_view value);
-  // The names of the keys of a section in file order, each once.
-  std::vector<std::string> Keys(std::string_view section) const;
   // Removes the key (the first one of that name). Returns whether it existed.
   bool Remove(std::string_view section, std::string_view key);
+  // Every key of the section with its value as Get returns it, in file
+  // order; a name that occurs again is left out, as Get never finds it.
+  std::vector<std::pair<std::string, std::string>> Entries(std::string_view section) const;
   // The file's bytes: CR LF line ends.
   std::string Serialize() const;
 
@@ -113,7 +115,7 @@ class SettingsFile {
   int32_t ReadInt(std::string_view section, std::string_view key, int32_t def);
   // The whole value, uncut; nullopt when the key is absent.
   std::optional<std::string> Get(std::string_view section, std::string_view key);
-  std::vector<std::string> Keys(std::string_view section);
+  std::vector<std::pair<std::string, std::string>> Entries(std::string_view section);
   // False while the file exists but cannot be read: nothing read from it
   // then is what it holds, and nothing may be written over it.
   bool Readable();
@@ -133,6 +135,16 @@ class SettingsFile {
   void BeginHold();
   void EndHold();
 
+  // Goes up each time the copy in memory is replaced by what the file holds
+  // because someone else changed it (this engine's own writes leave it):
+  // whoever keeps state derived from the file knows when to look again.
+  uint64_t Version() const { return version_; }
+
+  // Called once, with the file's current content, at the next write that
+  // can go ahead, so that it can add to what that write stores. Returns
+  // whether it changed the document.
+  void OnNextWrite(std::function<bool(IniDocument&)> addition);
+
  private:
   void Refresh(bool writing = false);
   bool Commit();
@@ -149,6 +161,8 @@ class SettingsFile {
   bool batchFailed_ = false;  // a write inside the open batch was refused
   int hold_ = 0;
   bool heldFresh_ = false;    // the file was looked at inside the open hold
+  uint64_t version_ = 0;
+  std::function<bool(IniDocument&)> nextWrite_;
 };
 
 // Opens a batch for the scope's lifetime.

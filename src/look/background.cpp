@@ -2,8 +2,6 @@
 // another format, and the memo copied to the clipboard as a bitmap.
 #include "look/background.h"
 
-#include <commdlg.h>
-
 #include <algorithm>
 #include <iterator>
 #include <optional>
@@ -17,6 +15,7 @@
 #include "res/resource.h"
 #include "store/settings_access.h"
 #include "text/clipboard.h"
+#include "win/common_dialogs.h"
 #include "win/message.h"
 #include "win/process.h"
 #include "win/text.h"
@@ -114,7 +113,7 @@ COLORREF ChooseColour(HWND owner, COLORREF initial) {
   cc.Flags = CC_RGBINIT;
   // Some colour dialogs change rgbResult while the user tries colours,
   // even when they cancel afterwards.
-  const bool chosen = ChooseColorW(&cc) != FALSE;
+  const bool chosen = ColourDialog(&cc);
   std::copy(std::begin(custom), std::end(custom), table.custColors);
   return chosen ? cc.rgbResult : initial;
 }
@@ -157,7 +156,7 @@ void OnBackPictureFile(HWND memo) {
   const std::wstring title = WidenUtf8("画像ファイル読み込み");
   ofn.lpstrTitle = title.c_str();
   ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
-  if (!GetOpenFileNameW(&ofn)) return;
+  if (!OpenFileDialog(&ofn)) return;
   const int n = MemoNumberFromWindow(memo);
   if (n < 0) return;
   std::optional<std::string> stored = StorablePath(file);
@@ -216,7 +215,7 @@ void OnSaveBackPicture(HWND memo) {
   const std::wstring title = WidenUtf8("画像ファイルの保存");
   ofn.lpstrTitle = title.c_str();
   ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
-  if (!GetSaveFileNameW(&ofn)) return;
+  if (!SaveFileDialog(&ofn)) return;
 
   static const wchar_t* const kMimeTypes[] = {L"image/bmp", L"image/jpeg", L"image/gif", L"image/tiff",
                                               L"image/png"};

@@ -30,6 +30,10 @@ void OnPictureNotice();
 void PaintGradient(HDC dc, HWND memo, HWND sizeWindow = nullptr);
 // Any other background kind: the picture file at path (CP932) stretched over
 // the client area. A missing or unreadable picture turns the memo into its
-// solid colour and queues a notice.
+// solid colour and queues a notice; a picture that exists but cannot be
+// read keeps its path and shows the solid colour until it can be.
 void PaintPicture(HDC dc, const std::string& path, HWND memo);
+// Ends the thread that decodes pictures (before GDI+ shuts down). False
+// when a decode did not end in time: GDI+ must then be left as it is.
+bool StopPictureWorker();
 }  // namespace dz

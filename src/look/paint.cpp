@@ -7,6 +7,7 @@
 
 #include "browser/browser.h"
 #include "core/display_text.h"
+#include "core/dpi.h"
 #include "core/keys.h"
 #include "core/limits.h"
 #include "core/number.h"
@@ -37,12 +38,12 @@ void PaintNothing(HWND memo) {
   EndPaint(memo, &ps);
 }
 
-void PaintBrowserMode(HWND memo) {
+void PaintBrowserMode(HWND memo, int32_t dpi) {
   RECT rc;
   GetClientRect(memo, &rc);
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(memo, &ps);
-  PaintCaptionStrip(dc, rc);
+  PaintCaptionStrip(dc, rc, dpi);
   EndPaint(memo, &ps);
 }
 // What the desktop shows at the memo's place. Without a wallpaper the
@@ -72,7 +73,7 @@ void OnMemoPaint(HWND memo) {
     return;
   }
   if (InBrowserMode(n)) {
-    PaintBrowserMode(memo);
+    PaintBrowserMode(memo, Memos()[n].dpi);
     return;
   }
   SettingsFile& cat = CategoryFile();
@@ -105,8 +106,8 @@ void OnMemoPaint(HWND memo) {
     // The text starts at the scrolled origin and is clipped to the client
     // area: lines below it are neither measured nor drawn, which is most of
     // a long memo's text.
-    r.left = SaturatedAdd(r.left, Negated(m.hOffset));
-    r.top = SaturatedAdd(r.top, Negated(m.vOffset));
+    r.left = SaturatedAdd(r.left, Negated(ToPixels(m.hOffset, m.dpi)));
+    r.top = SaturatedAdd(r.top, Negated(ToPixels(m.vOffset, m.dpi)));
     DrawTextExW(dc, &text[0], static_cast<int>(text.size()), &r, DT_EXPANDTABS, nullptr);
   }
   // The font goes back out of the device context so that a font replaced

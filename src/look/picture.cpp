@@ -1,17 +1,20 @@
-// Picture backgrounds: the picture of each memo is read once and kept in its
-// record until the file changes; missing pictures are reported after the
-// paint that found them.
+// Picture backgrounds: each memo keeps its picture at its own size, made by
+// the picture worker; until it comes the memo shows its solid colour.
+// Missing and unreadable pictures are reported after the paint that found
+// them.
 #include "look/picture.h"
 
 #include <algorithm>
 #include <cwchar>
 #include <deque>
+#include <set>
 #include <vector>
 
 #include "core/keys.h"
 #include "look/background.h"
 #include "look/look.h"
 #include "look/paint.h"
+#include "look/picture_worker.h"
 #include "memo/memo_table.h"
 #include "store/settings_access.h"
 #include "win/message.h"
@@ -22,11 +25,13 @@ namespace dz {
 namespace {
 
 constexpr char kNoPicture[] = "画像ファイルのパスに画像がありません。";
+constexpr char kUnreadablePicture[] = "画像ファイルを読み込めませんでした。";
+constexpr char kPictureTooLarge[] = "画像が大きすぎるため表示できません。";
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
 struct Notice {
   HWND memo;
-  const char* text;
+  std::string text;
 };
 std::deque<Notice>& PendingNotices() {
   static std::deque<Notice> pending;
@@ -52,75 +57,53 @@ FileIdentity IdentityOf(const std::wstring& path) {
   return id;
 }
 
-// Brings a memo's cached picture up to date with the file at path.
-void RefreshPicture(PictureCache& cache, const std::wstring& path) {
-  const FileIdentity id = IdentityOf(path);
-  const bool same = cache.path == path && cache.exists == id.exists && cache.size == id.size &&
-                    cache.written == id.written;
-  if (same && (cache.bitmap || cache.reported)) return;
-  cache.path = path;
-  cache.exists = id.exists;
-  cache.size = id.size;
-  cache.written = id.written;
-  cache.reported = false;
-  cache.shown.reset();
-  cache.bitmap.reset();
-  if (!id.exists) return;
-  // Nothing larger than the screen can be seen at once.
-  const int screenW = GetSystemMetrics(SM_CXVIRTUALSCREEN);
-  const int screenH = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-  cache.bitmap = ReadPicture(path, static_cast<UINT>(std::max(screenW, 1)), static_cast<UINT>(std::max(screenH, 1)));
+uint64_t g_lastGeneration = 0;
+
+// Paths whose pictures could not be read this run: each is told once.
+std::set<std::wstring>& ToldPaths() {
+  static std::set<std::wstring> told;
+  return told;
 }
 
-void DrawStretched(HDC dc, Gdiplus::GpBitmap* bitmap, const RECT& client) {
-  GdipGraphics g = GraphicsOn(dc);
-  UINT w = 0, h = 0;
-  if (!g || gdip::GdipGetImageWidth(bitmap, &w) != Gdiplus::Ok || gdip::GdipGetImageHeight(bitmap, &h) != Gdiplus::Ok)
-    return;
-  // Enlarged, each pixel of the picture becomes a sharp block: smoothing
-  // blurs a small picture into one blend of its colours.
-  if (static_cast<UINT>(client.right) > w || static_cast<UINT>(client.bottom) > h)
-    gdip::GdipSetInterpolationMode(g.get(), Gdiplus::InterpolationModeNearestNeighbor);
-  DrawStretchedImage(g.get(), bitmap, w, h, client.right, client.bottom);
-}
-
-// Makes the cached picture's rendition at the client size, unless it has
-// one already. Stretching a picture takes far longer than copying it, and
-// every memo repaints at least once a minute.
-bool MakeShown(HDC dc, PictureCache& cache, const RECT& client) {
-  if (cache.shown && cache.shownWidth == client.right && cache.shownHeight == client.bottom) return true;
-  cache.shown.reset();
-  HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
-  if (!bitmap) return false;
-  cache.shown.reset(bitmap);
+void CopyBitmap(HDC dc, HBITMAP bitmap, int w, int h, int fromW, int fromH) {
   HDC mem = CreateCompatibleDC(dc);
-  if (!mem) {
-    cache.shown.reset();
-    return false;
-  }
+  if (!mem) return;
   HGDIOBJ old = SelectObject(mem, bitmap);
-  // Transparent parts of a picture show white.
-  PaintSolid(mem, client, kWhite);
-  DrawStretched(mem, cache.bitmap.get(), client);
+  if (w == fromW && h == fromH) {
+    BitBlt(dc, 0, 0, w, h, mem, 0, 0, SRCCOPY);
+  } else {
+    const int mode = SetStretchBltMode(dc, HALFTONE);
+    SetBrushOrgEx(dc, 0, 0, nullptr);
+    StretchBlt(dc, 0, 0, w, h, mem, 0, 0, fromW, fromH, SRCCOPY);
+    SetStretchBltMode(dc, mode);
+  }
   SelectObject(mem, old);
   DeleteDC(mem);
-  cache.shownWidth = client.right;
-  cache.shownHeight = client.bottom;
-  return true;
 }
 
-void PaintCachedPicture(HDC dc, PictureCache& cache, const RECT& client) {
-  if (client.right <= 0 || client.bottom <= 0) return;
-  HDC mem = MakeShown(dc, cache, client) ? CreateCompatibleDC(dc) : nullptr;
-  if (!mem) {
+// The file at path is gone: the memo turns into its solid colour for good
+// (its "%dBack" says so), and the user is told once the paint is over.
+void PaintMissingPicture(HDC dc, int n, HWND memo, const RECT& client) {
+  PictureCache& cache = Memos()[n].picture;
+  if (cache.reported) {
     PaintSolid(dc, client, kWhite);
-    DrawStretched(dc, cache.bitmap.get(), client);
     return;
   }
-  HGDIOBJ old = SelectObject(mem, cache.shown.get());
-  BitBlt(dc, 0, 0, client.right, client.bottom, mem, 0, 0, SRCCOPY);
-  SelectObject(mem, old);
-  DeleteDC(mem);
+  // No message box here: it would run a message loop inside the paint.
+  SettingsFile& cat = CategoryFile();
+  if (cat.Write(kSecMemos, MemoKey(n, "Back"), "1")) {
+    PaintSolid(dc, client, static_cast<COLORREF>(cat.ReadInt(kSecMemos, MemoKey(n, "Color1"), 0)));
+    // Chosen again later, the same path is looked at afresh.
+    cache = PictureCache{};
+    QueueNotice(memo, kNoPicture);
+  } else {
+    // The file still names the picture: the memo shows what a picture that
+    // cannot be drawn shows, and says so once.
+    cache.reported = true;
+    PaintSolid(dc, client, kWhite);
+    QueueNotice(memo, kNoPicture);
+    QueueNotice(memo, kSettingsNotStored);
+  }
 }
 
 }  // namespace
@@ -128,6 +111,7 @@ void PaintCachedPicture(HDC dc, PictureCache& cache, const RECT& client) {
 bool IsFile(const std::wstring& path) { return IdentityOf(path).exists; }
 
 GdipBitmap ReadPicture(const std::wstring& path, UINT maxWidth, UINT maxHeight) {
+  if (JudgePictureFile(path) != PictureVerdict::kDecode) return nullptr;
   Gdiplus::GpImage* raw = nullptr;
   if (gdip::GdipLoadImageFromFile(path.c_str(), &raw) != Gdiplus::Ok) return nullptr;
   GdipImage image(raw);
@@ -172,7 +156,7 @@ bool SavePicture(Gdiplus::GpBitmap* bitmap, const std::wstring& path, const wcha
   return gdip::GdipSaveImageToFile(bitmap, path.c_str(), &*encoder, nullptr) == Gdiplus::Ok;
 }
 
-void QueueNotice(HWND memo, const char* utf8Text) {
+void QueueNotice(HWND memo, const std::string& utf8Text) {
   for (const Notice& n : PendingNotices()) {
     if (n.memo == memo && n.text == utf8Text) return;
   }
@@ -188,7 +172,7 @@ void OnPictureNotice() {
   while (!PendingNotices().empty()) {
     const Notice n = PendingNotices().front();
     PendingNotices().pop_front();
-    if (IsWindow(n.memo)) MessageBoxJ(n.memo, n.text, nullptr, MB_OK);
+    if (IsWindow(n.memo)) MessageBoxJ(n.memo, n.text.c_str(), nullptr, MB_OK);
   }
   g_showingNotice = false;
 }
@@ -198,33 +182,63 @@ void PaintPicture(HDC dc, const std::string& path, HWND memo) {
   if (n < 0) return;
   RECT client;
   GetClientRect(memo, &client);
+  const std::wstring wide = Widen(path);
+  const FileIdentity id = IdentityOf(wide);
+  if (!id.exists) {
+    PaintMissingPicture(dc, n, memo, client);
+    return;
+  }
   PictureCache& cache = Memos()[n].picture;
-  RefreshPicture(cache, Widen(path));
-  if (cache.bitmap) {
-    PaintCachedPicture(dc, cache, client);
+  cache.reported = false;
+  const PictureKey key{wide, id.written, id.size};
+  const PictureSize size{static_cast<uint32_t>(std::max<LONG>(client.right, 0)),
+                         static_cast<uint32_t>(std::max<LONG>(client.bottom, 0))};
+  if (size.width == 0 || size.height == 0) return;
+  const bool current = cache.shown && SameDecode(cache.shownKey, key);
+  if (current && cache.shownSize == size) {
+    CopyBitmap(dc, cache.shown.get(), client.right, client.bottom, client.right, client.bottom);
     return;
   }
-  if (cache.reported) {
-    PaintSolid(dc, client, kWhite);
-    return;
+  // A picture that could not be read is tried again at every paint: a
+  // file being written or held by another program may be readable now.
+  if (!cache.pending || !SameDecode(cache.pendingKey, key) || cache.pendingSize != size) {
+    cache.pending = true;
+    cache.generation = ++g_lastGeneration;
+    cache.pendingKey = key;
+    cache.pendingSize = size;
+    RequestPicture(PictureRequest{memo, cache.generation, key, size});
   }
-  // No message box here: it would run a message loop inside the paint.
-  // The memo becomes its solid colour now, and the user is told once the
-  // paint is over.
-  SettingsFile& cat = CategoryFile();
-  if (cat.Write(kSecMemos, MemoKey(n, "Back"), "1")) {
-    PaintSolid(dc, client, static_cast<COLORREF>(cat.ReadInt(kSecMemos, MemoKey(n, "Color1"), 0)));
-    // Chosen again later, the same path is looked at afresh.
-    cache = PictureCache{};
-    QueueNotice(memo, kNoPicture);
+  // Until the new copy comes: the old one stretched (a memo being sized),
+  // else the memo's solid colour.
+  if (current) {
+    CopyBitmap(dc, cache.shown.get(), client.right, client.bottom, static_cast<int>(cache.shownSize.width),
+               static_cast<int>(cache.shownSize.height));
   } else {
-    // The file still names the picture: the memo shows what a picture that
-    // cannot be drawn shows, and says so once.
-    cache.reported = true;
-    PaintSolid(dc, client, kWhite);
-    QueueNotice(memo, kNoPicture);
-    QueueNotice(memo, kSettingsNotStored);
+    PaintSolid(dc, client, static_cast<COLORREF>(CategoryFile().ReadInt(kSecMemos, MemoKey(n, "Color1"), 0)));
   }
+}
+
+void OnPictureDecoded(std::unique_ptr<PictureResult> result) {
+  const PictureRequest& r = result->request;
+  const int n = MemoNumberFromWindow(r.memo);
+  // A memo that changed meanwhile (sized again, another picture, gone) has
+  // asked again or no longer needs it.
+  if (n < 0 || !Memos()[n].picture.pending || Memos()[n].picture.generation != r.generation) return;
+  PictureCache& cache = Memos()[n].picture;
+  cache.pending = false;
+  if (result->outcome == PictureOutcome::kReady) {
+    cache.shown.reset(result->bitmap.release());
+    cache.shownKey = r.key;
+    cache.shownSize = r.target;
+    InvalidateRect(r.memo, nullptr, FALSE);
+    return;
+  }
+  // Not repainted: the memo shows its solid colour already, and the next
+  // paint tries again.
+  cache.shown.reset();
+  if (!ToldPaths().insert(r.key.path).second) return;
+  const std::string text = result->outcome == PictureOutcome::kTooLarge ? kPictureTooLarge : kUnreadablePicture;
+  QueueNotice(r.memo, text + "\n" + NarrowUtf8(r.key.path));
 }
 
 }  // namespace dz

@@ -12,7 +12,7 @@
 namespace dz {
 
 // The picture file at path copied into a bitmap of its own, so that the
-// file is not held open. A picture larger than maxWidth x maxHeight is
+// file is not held open. A picture above the decode limit is not read. A picture larger than maxWidth x maxHeight is
 // scaled down to fit (each side on its own, as backgrounds are stretched
 // anyway). Null when the file cannot be read as a picture.
 GdipBitmap ReadPicture(const std::wstring& path, UINT maxWidth = UINT_MAX, UINT maxHeight = UINT_MAX);
@@ -27,6 +27,6 @@ bool IsFile(const std::wstring& path);
 // A message for the user that must not be shown where it is found (during
 // a paint): queued and shown from the memo's message loop, one at a time,
 // owned by the memo.
-void QueueNotice(HWND memo, const char* utf8Text);
+void QueueNotice(HWND memo, const std::string& utf8Text);
 
 }  // namespace dz

@@ -1,10 +1,10 @@
 // Topmost and frame flags, the font and the template style of a memo.
 #include <windows.h>
-#include <commdlg.h>
 
 #include <optional>
 #include <string>
 
+#include "core/dpi.h"
 #include "core/keys.h"
 #include "core/memo_store.h"
 #include "core/memo_style.h"
@@ -15,6 +15,7 @@
 #include "res/resource.h"
 #include "store/settings_access.h"
 #include "text/edit.h"
+#include "win/common_dialogs.h"
 #include "win/message.h"
 #include "win/text.h"
 
@@ -127,9 +128,11 @@ void OnChangeFont(HWND memo) {
   if (n < 0) return;
   SettingsFile& cat = CategoryFile();
   const FontSpec keys = ReadFont(cat, n);
+  const int32_t dpi = Memos()[n].dpi;
   LOGFONTW& lf = g_dialogFont;
   SetFaceName(lf, keys.face);
-  lf.lfHeight = keys.height;
+  // The dialog works in the pixels the memo shows; the file keeps units.
+  lf.lfHeight = ToPixels(keys.height, dpi);
   lf.lfItalic = keys.italic ? TRUE : FALSE;
   lf.lfUnderline = keys.underline ? TRUE : FALSE;
   lf.lfStrikeOut = keys.strikeout ? TRUE : FALSE;
@@ -140,7 +143,7 @@ void OnChangeFont(HWND memo) {
   cf.lpLogFont = &lf;
   cf.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_EFFECTS;
   cf.rgbColors = static_cast<COLORREF>(cat.ReadInt(kSecMemos, MemoKey(n, "FontColor"), 0));
-  if (!ChooseFontW(&cf)) return;
+  if (!FontDialog(&cf)) return;
   // The dialog is modal: the memo may have been deleted meanwhile.
   n = MemoNumberFromWindow(memo);
   if (n < 0) return;
@@ -152,7 +155,7 @@ void OnChangeFont(HWND memo) {
   }
   FontSpec chosen;
   chosen.face = *face;
-  chosen.height = lf.lfHeight;
+  chosen.height = StoredLength(keys.height, lf.lfHeight, dpi);
   chosen.italic = lf.lfItalic != 0;
   chosen.underline = lf.lfUnderline != 0;
   chosen.strikeout = lf.lfStrikeOut != 0;
@@ -173,7 +176,7 @@ void OnChangeFont(HWND memo) {
 void OnMakeDefaultStyle(HWND memo) {
   const int n = MemoNumberFromWindow(memo);
   if (n < 0) return;
-  if (!CopyStyleToTemplate(CategoryFile(), n, OuterRect(memo))) TellNotStored();
+  if (!CopyStyleToTemplate(CategoryFile(), n, StoredPlaceOf(n))) TellNotStored();
 }
 
 }  // namespace dz

@@ -26,7 +26,8 @@ void OnMemoMove(HWND memo) {
 
 void FitBrowserHost(int n, int width, int height) {
   if (!InBrowserMode(n)) return;
-  MoveWindow(Memos()[n].browser, 0, kCaptionStripHeight, width, height - kCaptionStripHeight, TRUE);
+  const int strip = CaptionStripPixels(Memos()[n].dpi);
+  MoveWindow(Memos()[n].browser, 0, strip, width, height - strip, TRUE);
 }
 
 void OnMemoKeyDown(HWND memo, WPARAM vk) {

@@ -1,9 +1,13 @@
 #include "memo/memo_table.h"
 
+#include <objbase.h>
 #include <objidl.h>  // gdiplus.h needs it with WIN32_LEAN_AND_MEAN
 #include <gdiplus.h>
 
 #include <algorithm>
+#include <cstring>
+
+#include "win/dpi.h"
 
 namespace dz {
 
@@ -23,6 +27,63 @@ int MemoNumberFromWindow(HWND wnd) {
     if (m.memo[n].wnd == wnd) return n;
   }
   return -1;
+}
+
+int32_t DpiOfMemo(HWND w) {
+  const int n = MemoNumberFromWindow(w);
+  return n >= 0 ? Memos()[n].dpi : DpiOfWindow(w);
+}
+
+int MemoNumberFromId(const std::string& id) {
+  if (id.empty()) return -1;
+  const MemoTable& m = Memos();
+  for (int n = 0; n < m.count; ++n) {
+    if (m.memo[n].id == id) return n;
+  }
+  return -1;
+}
+
+std::string NewMemoId() {
+  GUID g = {};
+  uint8_t bytes[16] = {};
+  if (SUCCEEDED(CoCreateGuid(&g))) {
+    memcpy(bytes, &g, sizeof bytes);
+  } else {
+    // Unique enough within one folder: the time, the process and a counter.
+    static uint32_t counter = 0;
+    FILETIME t;
+    GetSystemTimeAsFileTime(&t);
+    const uint32_t parts[4] = {t.dwLowDateTime, t.dwHighDateTime, GetCurrentProcessId(), ++counter};
+    memcpy(bytes, parts, sizeof bytes);
+  }
+  return FormatMemoId(bytes);
+}
+
+namespace {
+void (*g_sync)(bool) = nullptr;
+Memo g_detached;
+}  // namespace
+
+void SetTableSync(void (*sync)(bool)) { g_sync = sync; }
+
+void SyncTable(bool evenUnchanged) {
+  if (g_sync) g_sync(evenUnchanged);
+}
+
+void KeepDetached(Memo&& memo) {
+  DropDetached();
+  g_detached = std::move(memo);
+  memo.font = nullptr;
+  memo.wnd = memo.browser = nullptr;
+}
+
+HWND DetachedWindow() { return g_detached.wnd; }
+
+void DropDetached() {
+  Memo gone = std::move(g_detached);
+  g_detached = Memo{};
+  if (gone.wnd) DestroyWindow(gone.wnd);
+  if (gone.font) DeleteObject(gone.font);
 }
 
 bool InBrowserMode(int n) {

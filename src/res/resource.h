@@ -11,6 +11,7 @@
 #define IDD_CAG 111
 #define IDD_INT 112
 #define IDD_URL 113
+#define IDD_FIND 114
 
 // Program-wide commands.
 #define IDC_ADD_MEMO 400
@@ -20,6 +21,7 @@
 #define IDC_MAKE_DEFAULT 404  // memo menu; in the tray menu the category placeholder
 #define IDC_ABOUT 405
 #define IDC_EXIT 406
+#define IDC_FIND 407
 
 // Memo commands.
 #define IDC_LINK_PLACEHOLDER 500
@@ -71,6 +73,8 @@
 #define IDC_BROWSE_LINK_LAST 30116
 #define IDC_CATEGORY_FIRST 40020  // .. 40029
 #define IDC_CATEGORY_LAST 40029
+#define IDC_RESTORE_FIRST 40030  // .. 40049: recently deleted memos, newest first
+#define IDC_RESTORE_LAST 40049
 
 // Main window.
 #define IDT_ALIGN 40001
@@ -106,3 +110,9 @@
 #define IDC_URL_EDIT 301
 #define IDC_URL_OK 302
 #define IDC_URL_CANCEL 303
+
+// Dialog IDD_FIND.
+#define IDC_FIND_LABEL 350
+#define IDC_FIND_TEXT 351
+#define IDC_FIND_LIST 352
+#define IDC_FIND_STATUS 353

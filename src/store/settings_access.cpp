@@ -124,6 +124,12 @@ SettingsFile& CategoryFile() {
   return file;
 }
 
+SettingsFile& BinFile() {
+  static WinFileSystem plain;
+  static SettingsFile file(plain, std::string());
+  return file;
+}
+
 void SetBaseDirectory(std::string_view utf8Dir) {
   ThePaths().baseDir = std::string(utf8Dir);
   AppFile().set_path(ThePaths().baseDir + "\\Memo.dat");
@@ -133,13 +139,15 @@ std::wstring BaseDirectory() { return WidenUtf8(ThePaths().baseDir); }
 
 FileSystem& SettingsFileSystem() { return Fs(); }
 
-std::string CategoryFilePath(std::string_view sjisName) {
-  return ThePaths().baseDir + "\\data\\" + NarrowUtf8(Widen(sjisName)) + ".dat";
+void SetCurrentCategory(std::string_view sjisName) {
+  Paths& p = ThePaths();
+  p.categoryName = std::string(sjisName);
+  CategoryFile().set_path(CategoryFilePath(sjisName));
+  BinFile().set_path(p.baseDir + "\\backup\\bin\\" + NarrowUtf8(Widen(sjisName)) + ".dat");
 }
 
-void SetCurrentCategory(std::string_view sjisName) {
-  ThePaths().categoryName = std::string(sjisName);
-  CategoryFile().set_path(CategoryFilePath(sjisName));
+std::string CategoryFilePath(std::string_view sjisName) {
+  return ThePaths().baseDir + "\\data\\" + NarrowUtf8(Widen(sjisName)) + ".dat";
 }
 
 const std::string& CurrentCategory() { return ThePaths().categoryName; }

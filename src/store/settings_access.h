@@ -16,8 +16,10 @@ SettingsFile& CategoryFile();
 // The file access of the two settings files (backups and failure notes
 // included), for another settings file of the base directory.
 FileSystem& SettingsFileSystem();
-// "<base>\data\<name>.dat" (UTF-8) of the category sjisName.
-std::string CategoryFilePath(std::string_view sjisName);
+// "<base>\backup\bin\<category>.dat": the current category's recently
+// deleted memos. Neither backed up nor reported through the write-failure
+// notice: the delete that writes it tells the user itself.
+SettingsFile& BinFile();
 
 // Sets the base directory (UTF-8) and points AppFile() at its Memo.dat.
 void SetBaseDirectory(std::string_view utf8Dir);
@@ -28,6 +30,8 @@ std::wstring BaseDirectory();
 void SetCurrentCategory(std::string_view sjisName);
 // The current category's name as stored in Memo.dat (code page 932 bytes).
 const std::string& CurrentCategory();
+// "<base>\data\<name>.dat" (UTF-8): the file of the category sjisName.
+std::string CategoryFilePath(std::string_view sjisName);
 // "<base>\data\<name>" as a wide path (the category's own directory).
 std::wstring CategoryDirectory(std::string_view sjisName);
 

@@ -62,12 +62,14 @@ bool PutClipboardText(std::string_view sjis) {
   return ok;
 }
 
-std::optional<std::string> GetClipboardText() {
+std::optional<std::string> GetClipboardText(std::vector<std::wstring>* unstorable) {
   if (!ClipboardHasText() || !OpenClipboardPatiently()) return std::nullopt;
   std::optional<std::string> text;
   if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
     if (const auto* p = static_cast<const wchar_t*>(GlobalLock(h))) {
-      text = Narrow(std::wstring_view(p, wcsnlen(p, GlobalSize(h) / sizeof(wchar_t))));
+      const std::wstring_view wide(p, wcsnlen(p, GlobalSize(h) / sizeof(wchar_t)));
+      text = Narrow(wide);
+      if (unstorable && Widen(*text) != wide) *unstorable = UnstorableCharacters(wide);
       GlobalUnlock(h);
     }
   }

@@ -2,11 +2,13 @@
 
 #include <richedit.h>
 
+#include <optional>
 #include <string>
 
 #include "core/escape.h"
 #include "core/keys.h"
 #include "core/limits.h"
+#include "core/memo_sync.h"
 #include "core/sjis.h"
 #include "core/text_ops.h"
 #include "res/resource.h"
@@ -25,6 +27,9 @@ struct EditorState {
   HWND wnd = nullptr;
   WNDPROC saved = nullptr;  // the control's own procedure
   std::string opened;       // the stored text as it was read when editing began
+  std::string id;           // identity of the memo being edited
+  int number = -1;          // its number when editing began
+  MemoKeys keys;            // its keys then, to bring it back if another program deletes it
   std::wstring shown;       // the editor's text right after it was opened
   // Set while the user is told that a commit failed: the message box takes
   // the activation, which must not ask for the same commit again.
@@ -40,6 +45,14 @@ EditorLibraries g_libraries;
 
 constexpr char kTextCut[] =
     "テキストが長すぎるため、メモに入りきらない末尾の部分は保存されませんでした。";
+constexpr char kKeptBoth[] =
+    "このメモは、編集しているあいだにほかの場所でも変更されていました。\n"
+    "ここで入力したテキストはこのメモに保存し、ほかの場所での内容は新しいメモとして隣に残しました。";
+constexpr char kBroughtBack[] =
+    "このメモは、編集しているあいだにほかの場所で削除されていました。\n"
+    "入力したテキストは新しいメモとして残しました。";
+// How far the other version of a memo changed in two places lies from it.
+constexpr int kBesideOffset = 24;
 constexpr char kTextNotSaved[] =
     "メモのテキストを保存できませんでした。\n編集中のテキストはそのまま残してあります。"
     "保存できるようになってから、もう一度編集を終えてください。";
@@ -171,24 +184,60 @@ bool RefusesIncoming(HWND editor, UINT msg, WPARAM wParam) {
   }
 }
 
-enum class Saved { kWhole, kCut, kFailed };
+// Characters code page 932 cannot hold would be stored as "?", so the text
+// is not stored at all and the user is told which they are.
+// kept: the editor stays open with the text (not so when it is destroyed).
+std::string UnstorableMessage(const std::wstring& text, bool kept) {
+  std::string m = "次の文字は Shift_JIS で表せないため、メモのテキストを保存できませんでした。" +
+                  ListCharacters(UnstorableCharacters(text));
+  if (kept)
+    m += "\nこれらの文字を削除するか別の文字に置き換えてから、もう一度編集を終えてください。"
+         "編集中のテキストはそのまま残してあります。";
+  return m;
+}
 
-// Writes the editor's text as the stored text of its memo.
-Saved SaveEditorText(HWND editor) {
-  int n = MemoNumberFromWindow(GetParent(editor));
-  if (n < 0) return Saved::kWhole;
+enum class Saved { kWhole, kCut, kFailed, kUnstorable, kKeptBoth, kBroughtBack };
+
+// Writes the editor's text as the stored text of its memo, found by its
+// identity in the file as it is now. Another program may have changed the
+// text meanwhile, or deleted the memo: then nothing is written over, the
+// other version is kept as a memo of its own (or the memo comes back as a
+// new one) when mayAdd allows it.
+Saved SaveEditorText(HWND editor, bool mayAdd) {
   const std::wstring text = EditorText(editor);
-  // Opening and closing without a change keeps the stored text byte for
-  // byte: the control turns every lone CR or LF into a CR LF. The text
+  // Opening and closing without a change writes nothing: the stored text
+  // stays byte for byte (the control turns every lone CR or LF into a
+  // CR LF), and so does a text another program stored meanwhile. The text
   // itself decides, not the control's modified flag, which text set by
   // other programs (WM_SETTEXT) leaves clear.
-  if (text == g_editor.shown)
-    return CategoryFile().Write(kSecMemos, MemoKey(n, "Text"), g_editor.opened) ? Saved::kWhole : Saved::kFailed;
-  std::string stored = EscapeText(Narrow(text));
+  if (text == g_editor.shown) return Saved::kWhole;
+  const std::optional<std::string> narrow = NarrowExact(text);
+  if (!narrow) return Saved::kUnstorable;
+  std::string stored = EscapeText(*narrow);
   const bool cut = stored.size() > static_cast<size_t>(kMaxTextChars);
   if (cut) stored.resize(SjisPrefixLen(stored, kMaxTextChars));
-  if (!CategoryFile().Write(kSecMemos, MemoKey(n, "Text"), stored)) return Saved::kFailed;
-  return cut ? Saved::kCut : Saved::kWhole;
+  const Saved whole = cut ? Saved::kCut : Saved::kWhole;
+  SettingsFile& cat = CategoryFile();
+  if (!cat.Readable()) return Saved::kFailed;
+  const int n = FindMemo(MemoIds(ReadTableState(cat)), g_editor.id, g_editor.number);
+  if (n < 0) {
+    if (!mayAdd) return whole;
+    if (AppendMemo(cat, g_editor.keys, NewMemoId(), stored, 0, 0) < 0) return Saved::kFailed;
+    return Saved::kBroughtBack;
+  }
+  const std::string before = cat.Read(kSecMemos, MemoKey(n, "Text"), "", kMaxTextChars);
+  if (before == g_editor.opened || !mayAdd) {
+    if (!cat.Write(kSecMemos, MemoKey(n, "Text"), stored)) return Saved::kFailed;
+    return whole;
+  }
+  // Both texts are kept, in one replacement: this one in the memo, the
+  // other beside it with the memo's look.
+  cat.BeginBatch();
+  const MemoKeys keys = ReadMemoKeys(cat, n);
+  const bool written = cat.Write(kSecMemos, MemoKey(n, "Text"), stored);
+  const bool added = written && AppendMemo(cat, keys, NewMemoId(), before, kBesideOffset, kBesideOffset) >= 0;
+  if (!cat.EndBatch() || !added) return Saved::kFailed;
+  return Saved::kKeptBoth;
 }
 
 LRESULT CALLBACK EditorProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -210,7 +259,9 @@ LRESULT CALLBACK EditorProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       // Destroyed with its memo (end of the session): keep the text.
       if (hwnd == g_editor.wnd) {
         g_editor.wnd = nullptr;
-        if (SaveEditorText(hwnd) == Saved::kFailed) Tell(kTextNotSaved);
+        const Saved saved = SaveEditorText(hwnd, false);
+        if (saved == Saved::kFailed) Tell(kTextNotSaved);
+        if (saved == Saved::kUnstorable) Tell(UnstorableMessage(EditorText(hwnd), false).c_str());
       }
       break;
     default:
@@ -232,8 +283,19 @@ void OpenEditor(HWND memo) {
   if (!cls) return;
   // One editor at a time; an editor left on another memo is saved first.
   if (!CommitEditor()) return;
+  // The editor may be asked for on a memo that is hidden or not active (a
+  // menu command sent to it, another part of the program): the memo comes
+  // forward first, so the editor is seen, takes the keys, and is committed
+  // when its memo is left. The memo that was active lets go now, while no
+  // editor is open.
+  if (!IsWindowVisible(memo)) ShowWindow(memo, SW_SHOWNA);
+  SetForegroundWindow(memo);
   n = MemoNumberFromWindow(memo);
-  if (n < 0) return;
+  if (n < 0 || g_editor.wnd) return;
+  // Read before the editor shows: whatever another program stores from the
+  // moment the user sees the text on is a change made elsewhere.
+  std::string opened = CategoryFile().Read(kSecMemos, MemoKey(n, "Text"), "", kMaxTextChars);
+  MemoKeys keys = ReadMemoKeys(CategoryFile(), n);
 
   RECT rc;
   GetClientRect(memo, &rc);
@@ -248,7 +310,10 @@ void OpenEditor(HWND memo) {
   // The memo's own font: the control's default face has no Japanese glyphs
   // on systems without font linking, and the text keeps its size and face.
   if (HFONT font = Memos()[n].font) SendMessageW(editor, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  g_editor.opened = CategoryFile().Read(kSecMemos, MemoKey(n, "Text"), "", kMaxTextChars);
+  g_editor.opened = std::move(opened);
+  g_editor.id = Memos()[n].id;
+  g_editor.number = n;
+  g_editor.keys = std::move(keys);
   SetWindowTextW(editor, Widen(DecodeText(g_editor.opened)).c_str());
   SendMessageW(editor, EM_SETMODIFY, FALSE, 0);
   g_editor.shown = EditorText(editor);
@@ -262,26 +327,45 @@ bool CommitEditor() {
   HWND editor = g_editor.wnd;
   if (!editor) return true;
   if (g_editor.telling) return false;
-  const Saved saved = SaveEditorText(editor);
-  if (saved == Saved::kFailed) {
+  const Saved saved = SaveEditorText(editor, true);
+  if (saved == Saved::kFailed || saved == Saved::kUnstorable) {
     // The editor stays with the text; the next commit tries again.
     g_editor.telling = true;
-    Tell(kTextNotSaved);
+    Tell(saved == Saved::kFailed ? kTextNotSaved : UnstorableMessage(EditorText(editor), true).c_str());
     g_editor.telling = false;
     return false;
   }
   // Cleared first: destroying the editor, and the message a cut text shows,
   // may deactivate the memo and ask for a commit again.
   g_editor.wnd = nullptr;
+  const bool detached = GetParent(editor) == DetachedWindow();
   DestroyWindow(editor);
+  if (detached) DropDetached();
+  if (saved == Saved::kKeptBoth || saved == Saved::kBroughtBack) {
+    // The added memo gets its window before the user reads why.
+    SyncTable(true);
+    Tell(saved == Saved::kKeptBoth ? kKeptBoth : kBroughtBack);
+  }
   if (saved == Saved::kCut) Tell(kTextCut);
   return true;
 }
+
+bool CommitEditorOn(HWND memo) {
+  if (!g_editor.wnd || GetParent(g_editor.wnd) != memo) return true;
+  return CommitEditor();
+}
+
+void AbandonEditor() { g_editor.wnd = nullptr; }
 
 HWND Editor() { return g_editor.wnd; }
 
 void OnEditorParentSize(HWND memo, int w, int h) {
   if (g_editor.wnd && GetParent(g_editor.wnd) == memo) MoveWindow(g_editor.wnd, 0, 0, w, h, TRUE);
+}
+
+void OnEditorParentFont(HWND memo, HFONT font) {
+  if (g_editor.wnd && GetParent(g_editor.wnd) == memo)
+    SendMessageW(g_editor.wnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
 void LoadEditorLibraries() {

@@ -1,9 +1,8 @@
 #include "text/textio.h"
 
-#include <commdlg.h>
-
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/display_text.h"
 #include "core/keys.h"
@@ -13,6 +12,7 @@
 #include "memo/memo_window.h"
 #include "store/settings_access.h"
 #include "text/clipboard.h"
+#include "win/common_dialogs.h"
 #include "win/message.h"
 #include "win/process.h"
 #include "win/text.h"
@@ -110,7 +110,7 @@ void OnInsertFile(HWND memo, bool atStart) {
   const std::wstring title = WidenUtf8("テキストファイルの選択");
   ofn.lpstrTitle = title.c_str();
   ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
-  if (!GetOpenFileNameW(&ofn)) return;
+  if (!OpenFileDialog(&ofn)) return;
 
   std::optional<std::string> text = ReadTextFile(file);
   if (!text) {
@@ -136,7 +136,7 @@ void OnSaveMemoText(HWND memo) {
   const std::wstring title = WidenUtf8("文章の保存");
   ofn.lpstrTitle = title.c_str();
   ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
-  if (!GetSaveFileNameW(&ofn)) return;
+  if (!SaveFileDialog(&ofn)) return;
 
   int n = MemoNumberFromWindow(memo);
   if (n < 0) return;
@@ -162,8 +162,16 @@ void OnCopyMemoText(HWND memo) {
 void OnInsertClipboardText(HWND memo, bool atStart) {
   int n = MemoNumberFromWindow(memo);
   if (n < 0) return;
-  std::optional<std::string> clip = GetClipboardText();
+  std::vector<std::wstring> unstorable;
+  std::optional<std::string> clip = GetClipboardText(&unstorable);
   if (!clip) return;
+  // They would be stored as "?".
+  if (!unstorable.empty()) {
+    Tell(("クリップボードのテキストには Shift_JIS で表せない次の文字があるため、メモに挿入しませんでした。" +
+          ListCharacters(unstorable))
+             .c_str());
+    return;
+  }
   StoreCombinedText(memo, n, InsertClipboardText(StoredText(n), *clip, atStart), kClipboardTooLarge);
 }
 

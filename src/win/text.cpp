@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <cstdio>
+#include <set>
+
 #include "core/limits.h"
 
 namespace dz {
@@ -59,7 +62,40 @@ std::optional<std::string> NarrowExact(std::wstring_view wide) {
   BOOL lossy = FALSE;
   std::string s = ToBytes(932, WC_NO_BEST_FIT_CHARS, wide, &lossy);
   if (lossy || (s.empty() && !wide.empty())) return std::nullopt;
+  // The way back decides: a conversion may also map a character it lacks
+  // to a look-alike without saying so.
+  if (Widen(s) != wide) return std::nullopt;
   return s;
+}
+
+std::vector<std::wstring> UnstorableCharacters(std::wstring_view wide) {
+  std::vector<std::wstring> found;
+  // Each distinct character is converted once: a long text repeats them.
+  std::set<std::wstring> checked;
+  for (size_t i = 0; i < wide.size();) {
+    const bool pair = i + 1 < wide.size() && IS_HIGH_SURROGATE(wide[i]) && IS_LOW_SURROGATE(wide[i + 1]);
+    const std::wstring c(wide.substr(i, pair ? 2 : 1));
+    i += c.size();
+    if (c[0] < 0x80 || !checked.insert(c).second) continue;
+    if (!NarrowExact(c)) found.push_back(c);
+  }
+  return found;
+}
+
+std::string ListCharacters(const std::vector<std::wstring>& chars) {
+  constexpr size_t kListed = 10;
+  std::string list;
+  for (size_t i = 0; i < chars.size() && i < kListed; ++i) {
+    const std::wstring& c = chars[i];
+    const unsigned code = c.size() == 2 ? 0x10000u + ((c[0] - 0xD800u) << 10) + (c[1] - 0xDC00u) : c[0];
+    char hex[16];
+    snprintf(hex, sizeof hex, "U+%04X", code);
+    // A lone half of a surrogate pair shows as nothing: its code alone.
+    const bool shown = !(c.size() == 1 && c[0] >= 0xD800 && c[0] <= 0xDFFF);
+    list += "\n　" + (shown ? "「" + NarrowUtf8(c) + "」 " : std::string()) + hex;
+  }
+  if (chars.size() > kListed) list += "\n　ほか " + std::to_string(chars.size() - kListed) + " 文字";
+  return list;
 }
 
 std::optional<std::string> StorablePath(const std::wstring& path) {

@@ -103,4 +103,37 @@ inline State Next(const State& s) {
   return State{d.Serialize(), s.k + 1};
 }
 
+// What the kills of one run found, counted by CheckKill.
+struct KillTally {
+  int kills = 0, beforeFirst = 0, midWrite = 0, betweenWrites = 0, sawBefore = 0, sawAfter = 0;
+  int64_t writesDone = 0;
+};
+
+// The check after one kill: the writer had started write `started` and
+// finished write `done`, and the file now holds `seen`. The file must hold
+// the state before or after the last started write, and the state after it
+// when that write had finished. Returns what is wrong, or "" with `current`
+// moved on to the state the file is in.
+inline std::string CheckKill(State& current, int64_t started, int64_t done, const State& seen, KillTally& t) {
+  ++t.kills;
+  if (done > started || started - done > 1) return "the writer's marks are inconsistent";
+  t.writesDone += done - current.k;
+  State before = current;
+  while (before.k + 1 < started) before = Next(before);
+  const State after = started > before.k ? Next(before) : before;
+  if (started == current.k) {
+    ++t.beforeFirst;
+    if (!(seen == before)) return "no write began, yet the file changed";
+  } else if (done == started) {
+    ++t.betweenWrites;
+    if (!(seen == after)) return "the last write had finished, yet the file does not show it";
+  } else {
+    ++t.midWrite;
+    if (!(seen == before || seen == after)) return "the interrupted write left a third state";
+    (seen == after ? t.sawAfter : t.sawBefore)++;
+  }
+  current = seen == after ? after : before;
+  return "";
+}
+
 }  // namespace dz::test

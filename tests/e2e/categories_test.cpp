@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "../unit/ini_lines.h"
 #include "text_fixture.h"
 
 namespace e2e {
@@ -58,47 +59,43 @@ class Categories : public TextTest {
     EXPECT_TRUE(IsWindow(d.hwnd) && IsWindowVisible(d.hwnd)) << "the add dialog stays open";
   }
 
-  // The popup menus of the program that are open now, the first opened first.
-  std::vector<HWND> OpenMenus() {
-    std::vector<HWND> v;
-    for (HWND h : TopLevelWindows(pid(), L"#32768"))
-      if (IsWindowVisible(h)) v.push_back(h);
-    return v;
+  // The XDG trash Wine's shell sends deleted files to: run-e2e.sh gives the
+  // run its own through XDG_DATA_HOME. Empty when that is not set.
+  static std::wstring TrashDirectory() {
+    wchar_t buf[2048];
+    const DWORD n = GetEnvironmentVariableW(L"XDG_DATA_HOME", buf, 2048);
+    return n > 0 && n < 2048 ? DosPath(Narrow(buf) + "/Trash") : std::wstring();
   }
-  // Opens the submenu of the selected item with Right and returns it.
-  HWND OpenSubmenu(HWND menu) {
-    MenuKeys(menu, {VK_RIGHT});
-    HWND sub = nullptr;
-    Wait(
-        [&] {
-          for (HWND h : OpenMenus())
-            if (h != menu) sub = h;
-          return sub != nullptr;
-        },
-        "the category submenu");
-    return sub;
+  // The names in the trash (below "files") of what was at original, as its
+  // ".trashinfo" records it: what a restore from the trash puts back there.
+  std::vector<std::wstring> TrashedFrom(const std::wstring& original) {
+    std::vector<std::wstring> found;
+    const std::wstring trash = TrashDirectory();
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((trash + L"\\info\\*.trashinfo").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return found;
+    const std::string want = "Path=" + UnixPath(original);
+    do {
+      std::string info;
+      if (!ReadBytes(trash + L"\\info\\" + fd.cFileName, &info)) continue;
+      for (const std::string& line : dz::test::Lines(info))
+        if (line == want) {
+          const std::wstring name = fd.cFileName;
+          found.push_back(name.substr(0, name.size() - std::wstring(L".trashinfo").size()));
+        }
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+    return found;
   }
-  // For each of the rows items of an open menu, whether its check column
-  // shows anything but the menu's background (a check mark). The selected
-  // row is painted in the highlight colour and is not looked at (false).
-  std::vector<bool> CheckMarks(HWND menu, int rows, int selected) {
-    std::vector<bool> marks(static_cast<size_t>(rows), false);
-    Image img = CaptureClient(menu);
-    if (img.empty() || rows < 2) return marks;
-    const int rowHeight = img.height() / rows;
-    // The menu's own background: the right end of a row that is not selected.
-    const int plain = selected == 0 ? 1 : 0;
-    const COLORREF back = img.At(img.width() - 3, plain * rowHeight + rowHeight / 2);
-    for (int r = 0; r < rows; ++r) {
-      if (r == selected) continue;
-      int differing = 0;
-      for (int y = r * rowHeight + 2; y < (r + 1) * rowHeight - 2; ++y)
-        for (int x = 2; x < 16 && x < img.width(); ++x)
-          if (!NearColor(img.At(x, y), back, 16)) ++differing;
-      marks[static_cast<size_t>(r)] = differing > 4;
+  // Takes out of the trash what earlier runs of the test left there from original.
+  void ForgetTrashedFrom(const std::wstring& original) {
+    const std::wstring trash = TrashDirectory();
+    for (const std::wstring& name : TrashedFrom(original)) {
+      RemoveTree(trash + L"\\files\\" + name);
+      DeleteFileW((trash + L"\\info\\" + name + L".trashinfo").c_str());
     }
-    return marks;
   }
+
 };
 
 // ---- adding -------------------------------------------------------------------
@@ -171,11 +168,12 @@ TEST_F(Categories, AddingToAListOfTwoSwitchesToTheNewEmptyCategory) {
   TypeName(d, name);
   ASSERT_TRUE(Press(d, catcmd::kDialogOk));
   ASSERT_TRUE(WaitForMemoCount(0)) << "the new category has no memos";
+  // The switch ends by storing the current category.
+  EXPECT_TRUE(Wait([&] { return App("NowCagoteri") == Sjis(name); }, "the new category to be the current one"));
   EXPECT_EQ(App("CagoteriNo"), "3");
   EXPECT_EQ(App("1Cagoteri"), "A");
   EXPECT_EQ(App("2Cagoteri"), "B");
   EXPECT_EQ(App("3Cagoteri"), Sjis(name));
-  EXPECT_EQ(App("NowCagoteri"), Sjis(name));
   const DWORD folder = GetFileAttributesW(Path("data\\" + Narrow(name)).c_str());
   EXPECT_TRUE(folder != INVALID_FILE_ATTRIBUTES && (folder & FILE_ATTRIBUTE_DIRECTORY)) << "its folder";
   dz::IniDocument a = Category("A");
@@ -231,9 +229,60 @@ TEST_F(Categories, RefusedNamesKeepTheDialogOpenWithTheReason) {
   EXPECT_EQ(App("3Cagoteri"), Sjis(L"趣味"));
 }
 
+// Names stored by older files open where Windows can hold them; a typed
+// name that is the short (8.3) name of another category's file or folder
+// is refused before it can read, write or delete them.
+TEST_F(Categories, StoredNamesWindowsCanHoldOpenAndShortNamesOfOthersAreRefused) {
+  const std::string dotted = ".notes", blank = "\xe3\x83\xa1\xe3\x83\xa2\xe3\x80\x80";  // "メモ" + full-width blank
+  WriteMemoDat(List("data1", {"data1", dotted, Sjis(Widen(blank)), "datafolder1"}));
+  WriteCategory({MemoSetup{100, 100}});
+  WriteCategory(dotted, CategoryFile({MemoSetup{150, 150, 100, 100, std::string("dot")}}));
+  WriteCategory(blank, CategoryFile({MemoSetup{200, 200, 100, 100, std::string("blank")}}));
+  WriteCategory("datafolder1", CategoryFile({MemoSetup{250, 250, 100, 100, std::string("other")}}));
+  WriteFile("data\\datafolder1\\Bit0.png", "picture");
+  ASSERT_TRUE(Start(1));
+
+  PostCommand(main(), catcmd::kFirst + 1);
+  ASSERT_NE(WaitForMemoAt(150, 150), nullptr) << "the category \".notes\" opens";
+  PostCommand(main(), catcmd::kFirst + 2);
+  ASSERT_NE(WaitForMemoAt(200, 200), nullptr) << "the category ending in a full-width blank opens";
+  EXPECT_EQ(App("NowCagoteri"), Sjis(Widen(blank)));
+
+  // The names the file system answers to besides the long ones.
+  auto shortLeaf = [&](const std::string& relative) {
+    wchar_t buf[MAX_PATH];
+    const DWORD n = GetShortPathNameW(Path(relative).c_str(), buf, MAX_PATH);
+    const std::wstring full(buf, n > 0 && n < MAX_PATH ? n : 0);
+    return full.substr(full.find_last_of(L'\\') + 1);
+  };
+  const std::wstring fileAlias = shortLeaf("data\\datafolder1.dat"), dirAlias = shortLeaf("data\\datafolder1");
+  if (fileAlias.empty() || _wcsicmp(fileAlias.c_str(), L"datafolder1.dat") == 0) {
+    ASSERT_TRUE(Exit());
+    GTEST_SKIP() << "this file system gives no short names";
+  }
+  ASSERT_GT(fileAlias.size(), 4u);
+  const std::string other = ReadFileBytes("data\\datafolder1.dat");
+  Dialog d = OpenAddDialog(main());
+  ASSERT_TRUE(d);
+  const char* alias =
+      "この名前は data フォルダーにある別のファイルかフォルダーの短い名前（8.3 形式）と同じため、"
+      "カゴテリ名に使えません。";
+  ExpectRefused(d, fileAlias.substr(0, fileAlias.size() - 4), alias);  // without ".DAT"
+  ExpectRefused(d, dirAlias, alias);
+  ASSERT_TRUE(Press(d, catcmd::kDialogCancel));
+
+  ASSERT_TRUE(Exit());
+  EXPECT_EQ(App("CagoteriNo"), "4") << "no category added";
+  EXPECT_EQ(App("5Cagoteri"), "<missing>");
+  EXPECT_EQ(ReadFileBytes("data\\datafolder1.dat"), other);
+  EXPECT_TRUE(FileExists(Path("data\\datafolder1\\Bit0.png")));
+  EXPECT_EQ(Get(Category(blank), "ChildWindow", "0Text"), "blank") << "saved under its own name";
+  EXPECT_EQ(Get(Category(dotted), "ChildWindow", "0Text"), "dot");
+}
+
 // ---- deleting -----------------------------------------------------------------
 
-TEST_F(Categories, DeletingTheMiddleOfThreeAsksTheShellAndRemovesFileAndFolder) {
+TEST_F(Categories, DeletingTheMiddleOfThreeAsksTheShellAndSendsFileAndFolderToTheTrash) {
   WriteMemoDat(List("B", {"A", "B", "C"}));
   WriteCategory("A", CategoryFile({MemoSetup{100, 100}}));
   WriteCategory("B", CategoryFile({MemoSetup{300, 100}, MemoSetup{300, 300}}));
@@ -242,6 +291,10 @@ TEST_F(Categories, DeletingTheMiddleOfThreeAsksTheShellAndRemovesFileAndFolder) 
   WriteFile("data\\A\\Bit0.png", "picture");
   // What a category of that name outside data would be: never touched.
   WriteFile("B.dat", "outside");
+  const std::string bBytes = ReadFileBytes("data\\B.dat");
+  ASSERT_FALSE(TrashDirectory().empty()) << "XDG_DATA_HOME is not set: run through scripts/run-e2e.sh";
+  ForgetTrashedFrom(Path("data\\B.dat"));
+  ForgetTrashedFrom(Path("data\\B"));
   ASSERT_TRUE(Start(2));
   const std::string before = ReadFileBytes("Memo.dat");
 
@@ -276,6 +329,15 @@ TEST_F(Categories, DeletingTheMiddleOfThreeAsksTheShellAndRemovesFileAndFolder) 
   EXPECT_TRUE(FileExists(Path("data\\A\\Bit0.png")));
   EXPECT_TRUE(FileExists(Path("data\\C.dat")));
   EXPECT_EQ(ReadFileBytes("B.dat"), "outside");
+  // Both went to the trash whole, each recorded with the place it came from.
+  const std::vector<std::wstring> file = TrashedFrom(Path("data\\B.dat")), folder = TrashedFrom(Path("data\\B"));
+  ASSERT_EQ(file.size(), 1u) << "the category file in " << UnixPath(TrashDirectory());
+  ASSERT_EQ(folder.size(), 1u) << "the category folder in " << UnixPath(TrashDirectory());
+  std::string trashed;
+  EXPECT_TRUE(ReadBytes(TrashDirectory() + L"\\files\\" + file[0], &trashed));
+  EXPECT_EQ(trashed, bBytes);
+  EXPECT_TRUE(ReadBytes(TrashDirectory() + L"\\files\\" + folder[0] + L"\\Bit0.png", &trashed));
+  EXPECT_EQ(trashed, "picture");
 
   // Nothing brings the deleted file back: not the switch, not the exit.
   ASSERT_TRUE(Exit());
@@ -354,6 +416,9 @@ TEST_F(Categories, AFailedSaveKeepsTheCurrentCategory) {
   ASSERT_TRUE(Start(1));
   HWND m0 = MemoAt(100, 100);
   ASSERT_NE(m0, nullptr);
+  // Moved, so that the switch has a placement to save.
+  SetWindowPos(m0, nullptr, 120, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ASSERT_TRUE(Wait([&] { return WindowRect(m0).left == 120; }, "the memo moved"));
   // Another program holds the category file open without sharing it.
   HANDLE held = CreateFileW(Path("data\\data1.dat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
@@ -370,6 +435,7 @@ TEST_F(Categories, AFailedSaveKeepsTheCurrentCategory) {
   PostCommand(m0, catcmd::kFirst + 1);
   ASSERT_NE(WaitForMemoAt(600, 400), nullptr);
   EXPECT_EQ(App("NowCagoteri"), "two");
+  EXPECT_EQ(Get(Category(), "ChildWindow", "0x"), "120");
 }
 
 TEST_F(Categories, TrayAndMemoMenusListTheCategoriesAndSwitch) {

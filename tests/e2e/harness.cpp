@@ -63,6 +63,7 @@ void AddMemoKeys(IniText& ini, int n, const MemoSetup& m) {
   if (m.color1) ini.Memo(n, "Color1", *m.color1);
   if (m.fontColor) ini.Memo(n, "FontColor", *m.fontColor);
   if (m.fontHeight) ini.Memo(n, "FontHeight", *m.fontHeight);
+  if (m.id) ini.Memo(n, "Id", *m.id);
 }
 
 std::string CategoryFile(const std::vector<MemoSetup>& memos) {
@@ -438,17 +439,34 @@ std::wstring DriverDirectory() {
   return slash == std::wstring::npos ? L"." : p.substr(0, slash);
 }
 
-// The Linux path of a Wine path, for messages a developer can open directly.
-static std::string UnixPath(const std::wstring& path) {
+// The Wine path of a Linux path.
+std::wstring DosPath(const std::string& unixPath) {
+  using Fn = wchar_t*(CDECL*)(const char*);
+  auto fn = reinterpret_cast<Fn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")));
+  if (!fn) return Widen(unixPath);
+  wchar_t* d = fn(unixPath.c_str());
+  if (!d) return Widen(unixPath);
+  std::wstring s = d;
+  HeapFree(GetProcessHeap(), 0, d);
+  return s;
+}
+
+std::string UnixPathOf(const std::wstring& path) {
   using Fn = char*(CDECL*)(const wchar_t*);
   auto fn = reinterpret_cast<Fn>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  if (!fn) return Narrow(path);
+  if (!fn) return std::string();
   char* u = fn(path.c_str());
-  if (!u) return Narrow(path);
+  if (!u) return std::string();
   std::string s = u;
   HeapFree(GetProcessHeap(), 0, u);
   return s;
+}
+
+std::string UnixPath(const std::wstring& path) {
+  const std::string u = UnixPathOf(path);
+  return u.empty() ? Narrow(path) : u;
 }
 
 // ---- waiting ------------------------------------------------------------------
@@ -496,6 +514,16 @@ bool UseTestDesktop() {
   return true;
 }
 
+bool WriteDisplayScale(DWORD dpi) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS)
+    return false;
+  const LONG rc = RegSetValueExW(key, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+  RegCloseKey(key);
+  return rc == ERROR_SUCCESS;
+}
+
 // ---- the program under test -----------------------------------------------------
 
 void DerezizTest::SetUp() {
@@ -537,6 +565,15 @@ void DerezizTest::TearDown() {
   if (pi_.hProcess) CloseHandle(pi_.hProcess);
   if (pi_.hThread) CloseHandle(pi_.hThread);
   pi_ = PROCESS_INFORMATION{};
+  if (scaled_) {
+    EXPECT_TRUE(WriteDisplayScale(96)) << "cannot put the display scale back to 96 dpi";
+    scaled_ = false;
+  }
+}
+
+void DerezizTest::SetDisplayScale(DWORD dpi) {
+  scaled_ = true;
+  ASSERT_TRUE(WriteDisplayScale(dpi)) << "cannot set the display scale to " << dpi << " dpi";
 }
 
 std::wstring DerezizTest::Path(const std::string& relative) const {
@@ -723,6 +760,43 @@ bool OtherProgram::WaitForExit(DWORD timeoutMs) {
   return false;
 }
 
+HWND OtherProgram::Main() const {
+  std::vector<HWND> w = TopLevelWindows(pid(), L"MEMOWnd");
+  return w.empty() ? nullptr : w[0];
+}
+
+bool OtherProgram::Exit() {
+  HWND main = Main();
+  if (!main) {
+    ADD_FAILURE() << "the other program has no main window";
+    return false;
+  }
+  PostMessageW(main, WM_COMMAND, cmd::kExit, 0);
+  HWND box = nullptr;
+  if (!WaitFor(
+          [&] {
+            for (HWND h : TopLevelWindows(pid(), L"#32770"))
+              if (IsWindowVisible(h) && ReadDialog(h).caption == L"終了確認") box = h;
+            return box != nullptr;
+          },
+          kDefaultTimeoutMs, "the exit confirmation of the other program"))
+    return false;
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(box, IDOK));
+  if (!WaitForExit()) return false;
+  EXPECT_EQ(ExitCode(), 0u);
+  return true;
+}
+
+bool OtherProgram::EndSession() {
+  HWND main = Main();
+  if (!main) {
+    ADD_FAILURE() << "the other program has no main window";
+    return false;
+  }
+  PostMessageW(main, WM_ENDSESSION, TRUE, 0);
+  return WaitForExit(kProcessStartMs);
+}
+
 DWORD OtherProgram::ExitCode() const {
   DWORD code = 0;
   if (!pi_.hProcess || !GetExitCodeProcess(pi_.hProcess, &code)) return DWORD(-1);
@@ -835,6 +909,39 @@ bool DerezizTest::NoDialogs(const std::string& when) {
   return open.empty();
 }
 
+Dialog DerezizTest::WaitForMessageWith(const std::wstring& part) {
+  Dialog found;
+  bool ok = Wait(
+      [&] {
+        for (const Dialog& d : Dialogs())
+          if (d.text.find(part) != std::wstring::npos) {
+            found = d;
+            return true;
+          }
+        return false;
+      },
+      "a message saying \"" + Narrow(part) + "\"");
+  if (!ok)
+    for (const Dialog& d : Dialogs()) ADD_FAILURE() << "open instead: \"" << Narrow(d.text) << "\"";
+  return found;
+}
+
+bool DerezizTest::NoDialogsOncePending(HWND memo, const std::string& when, bool paint) {
+  DWORD_PTR r = 0;
+  if (paint) {
+    InvalidateRect(memo, nullptr, TRUE);
+    if (!SendMessageTimeoutW(memo, WM_PAINT, 0, 0, SMTO_BLOCK, kDefaultTimeoutMs, &r)) {
+      ADD_FAILURE() << when << ": the memo did not paint";
+      return false;
+    }
+  }
+  const DWORD seq = GetClipboardSequenceNumber();
+  PostMessageW(memo, WM_COMMAND, 520, 0);
+  if (!Wait([&] { return GetClipboardSequenceNumber() != seq; }, when + ": the program to run what was pending"))
+    return false;
+  return NoDialogs(when);
+}
+
 bool DerezizTest::ChooseFileIn(const std::optional<std::wstring>& caption, const std::wstring& path) {
   Dialog found;
   HWND edit = nullptr;
@@ -873,6 +980,32 @@ LRESULT DerezizTest::Send(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 void DerezizTest::Tray(UINT mouseMessage) { Post(main_, kTrayMessage, kTrayIcon, mouseMessage); }
 
+void DerezizTest::DoubleClickTray() {
+  Tray(WM_LBUTTONDOWN);
+  Tray(WM_LBUTTONUP);
+  Tray(WM_LBUTTONDBLCLK);
+  Tray(WM_LBUTTONUP);
+}
+
+std::vector<bool> DerezizTest::CheckMarks(HWND menu, int rows, int selected) {
+  std::vector<bool> marks(static_cast<size_t>(rows), false);
+  Image img = CaptureClient(menu);
+  if (img.empty() || rows < 2) return marks;
+  const int rowHeight = img.height() / rows;
+  // The menu's own background: the right end of a row that is not selected.
+  const int plain = selected == 0 ? 1 : 0;
+  const COLORREF back = img.At(img.width() - 3, plain * rowHeight + rowHeight / 2);
+  for (int r = 0; r < rows; ++r) {
+    if (r == selected) continue;
+    int differing = 0;
+    for (int y = r * rowHeight + 2; y < (r + 1) * rowHeight - 2; ++y)
+      for (int x = 2; x < 16 && x < img.width(); ++x)
+        if (!NearColor(img.At(x, y), back, 16)) ++differing;
+    marks[static_cast<size_t>(r)] = differing > 4;
+  }
+  return marks;
+}
+
 void DerezizTest::Key(HWND hwnd, UINT vk) {
   UINT scan = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
   LPARAM down = 1 | (LPARAM(scan) << 16);
@@ -896,6 +1029,17 @@ void DerezizTest::Mouse(DWORD flags, int x, int y) {
   if (SendInput(1, &in, sizeof in) != 1) ADD_FAILURE() << "SendInput failed: " << GetLastError();
 }
 
+void DerezizTest::KeyInput(const std::vector<WORD>& keys) {
+  std::vector<INPUT> in(keys.size() * 2);
+  for (size_t i = 0; i < keys.size(); ++i) {
+    in[i].type = in[in.size() - 1 - i].type = INPUT_KEYBOARD;
+    in[i].ki.wVk = in[in.size() - 1 - i].ki.wVk = keys[i];
+    in[in.size() - 1 - i].ki.dwFlags = KEYEVENTF_KEYUP;
+  }
+  if (SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT)) != in.size())
+    ADD_FAILURE() << "SendInput failed: " << GetLastError();
+}
+
 bool DerezizTest::WaitForMoveSize(HWND hwnd, bool moving) {
   DWORD thread = GetWindowThreadProcessId(hwnd, nullptr);
   return Wait(
@@ -906,6 +1050,44 @@ bool DerezizTest::WaitForMoveSize(HWND hwnd, bool moving) {
         return in == moving;
       },
       moving ? "a drag of the window to begin" : "the drag of the window to end");
+}
+
+bool DerezizTest::DragMemoTo(HWND m, POINT grab, int x, int y) {
+  const RECT before = WindowRect(m);
+  // A real press, move and release of the mouse, as a user does: move only
+  // once the drag has begun. The memo turns the press into a caption drag.
+  Mouse(0, grab.x, grab.y);
+  Mouse(MOUSEEVENTF_LEFTDOWN, grab.x, grab.y);
+  if (!WaitForMoveSize(m, true)) return false;
+  // Nudge until the memo follows: from then on it keeps its distance to the
+  // pointer. (The system's move loop takes its starting point a moment after
+  // it begins; a move before that is not part of the drag.)
+  int px = grab.x;
+  while (WindowRect(m).left == before.left && px < grab.x + 30) {
+    Mouse(0, ++px, grab.y);
+    Within([&] { return WindowRect(m).left != before.left; }, 200);
+  }
+  const RECT start = WindowRect(m);
+  if (start.left == before.left) {
+    ADD_FAILURE() << "the memo does not follow the pointer";
+    Mouse(MOUSEEVENTF_LEFTUP, px, grab.y);
+    return false;
+  }
+  const int tx = x + px - start.left, ty = y + grab.y - start.top;
+  auto there = [&] { return WindowRect(m).left == x && WindowRect(m).top == y; };
+  for (int step = 1; step <= 10; ++step) Mouse(0, px + (tx - px) * step / 10, grab.y + (ty - grab.y) * step / 10);
+  // Released once the memo is under the pointer, as a user does: the move
+  // loop ends at the release without taking its point.
+  const bool followed = Wait(there, "the memo to follow the drag to (" + std::to_string(x) + "," +
+                                        std::to_string(y) + ")");
+  Mouse(MOUSEEVENTF_LEFTUP, tx, ty);
+  if (!WaitForMoveSize(m, false)) return false;
+  if (!followed || !there()) {
+    ADD_FAILURE() << "the memo did not follow the drag to (" << x << "," << y << "); it is at "
+                  << RectStr(WindowRect(m));
+    return false;
+  }
+  return true;
 }
 
 HWND DerezizTest::WaitForMenu() {
@@ -929,6 +1111,26 @@ void DerezizTest::MenuKeys(HWND menu, const std::vector<UINT>& keys) {
   for (UINT vk : keys) Post(menu, WM_KEYDOWN, vk, 1 | (LPARAM(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC)) << 16));
 }
 
+std::vector<HWND> DerezizTest::OpenMenus() const {
+  std::vector<HWND> v;
+  for (HWND h : TopLevelWindows(pid(), L"#32768"))
+    if (IsWindowVisible(h)) v.push_back(h);
+  return v;
+}
+
+HWND DerezizTest::OpenSubmenu(HWND menu) {
+  MenuKeys(menu, {VK_RIGHT});
+  HWND sub = nullptr;
+  Wait(
+      [&] {
+        for (HWND h : OpenMenus())
+          if (h != menu) sub = h;
+        return sub != nullptr;
+      },
+      "a submenu to open");
+  return sub;
+}
+
 dz::IniDocument DerezizTest::ReadIni(const std::string& relative) {
   std::string bytes;
   if (!ReadBytes(Path(relative), &bytes)) {
@@ -949,10 +1151,41 @@ bool DerezizTest::WaitForKey(const std::string& section, const std::string& key,
       "key \"" + key + "\" in [" + section + "] of " + category + ".dat");
 }
 
+void DerezizTest::ReplaceLikeSync(const std::string& relative, const std::string& bytes) {
+  const std::wstring target = Path(relative);
+  const std::wstring beside = target + L".~sync";
+  ASSERT_TRUE(WriteBytes(beside, bytes)) << "writing beside " << relative;
+  ASSERT_TRUE(MoveFileExW(beside.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING))
+      << "renaming over " << relative << ": error " << GetLastError();
+}
+
+void DerezizTest::ChangeLikeSync(const std::string& relative,
+                                 const std::function<void(dz::IniDocument&)>& change) {
+  dz::IniDocument doc = ReadIni(relative);
+  change(doc);
+  ReplaceLikeSync(relative, doc.Serialize());
+}
+
 std::string DerezizTest::ReadFileBytes(const std::string& relative) {
   std::string bytes;
   if (!ReadBytes(Path(relative), &bytes)) ADD_FAILURE() << "cannot read " << UnixPath(Path(relative));
   return bytes;
+}
+
+std::string DerezizTest::StoredKey(const std::string& key) {
+  std::string bytes;
+  // Read quietly: the program may be replacing the file at this moment.
+  if (!ReadBytes(Path("data\\data1.dat"), &bytes)) return "<unreadable>";
+  auto v = dz::IniDocument::Parse(bytes).Get("ChildWindow", key);
+  return v ? *v : "<missing>";
+}
+
+bool DerezizTest::WaitKey(const std::string& key, const std::string& value) {
+  std::string last;
+  bool ok = Wait([&] { return (last = StoredKey(key)) == value; },
+                 key + " to become \"" + value.substr(0, 80) + "\"");
+  if (!ok) ADD_FAILURE() << key << " is \"" << last.substr(0, 200) << "\"";
+  return ok;
 }
 
 std::string DerezizTest::Get(const dz::IniDocument& ini, const std::string& section,

@@ -54,6 +54,7 @@ struct MemoSetup {
   std::optional<long long> color1;   // "%dColor1"
   std::optional<long long> fontColor;
   std::optional<int> fontHeight;
+  std::optional<std::string> id;     // "%dId"
 };
 // Writes the per-memo keys of m as memo n.
 void AddMemoKeys(IniText& ini, int n, const MemoSetup& m);
@@ -135,6 +136,11 @@ bool WriteBytes(const std::wstring& path, const std::string& bytes);
 bool FileExists(const std::wstring& path);
 void RemoveTree(const std::wstring& path);
 std::wstring DriverDirectory();
+// Under Wine, a Windows path as the Linux path it names and back; elsewhere
+// the path as it is (UnixPathOf: "" then).
+std::string UnixPath(const std::wstring& path);
+std::string UnixPathOf(const std::wstring& path);
+std::wstring DosPath(const std::string& unixPath);
 
 // ---- waiting ----------------------------------------------------------------
 constexpr DWORD kDefaultTimeoutMs = 10000;
@@ -150,6 +156,10 @@ bool WaitFor(const std::function<bool()>& cond, DWORD timeoutMs, const std::stri
 // Like WaitFor, but records nothing: for probing whether something happens.
 bool Within(const std::function<bool()>& cond, DWORD timeoutMs);
 
+// A memo window's style as the user sees it.
+inline bool Topmost(HWND h) { return (GetWindowLongW(h, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+inline bool Framed(HWND h) { return (GetWindowLongW(h, GWL_STYLE) & WS_THICKFRAME) != 0; }
+
 // ---- the desktop -----------------------------------------------------------
 // The driver and every program it starts run on their own desktop,
 // kTestDesktop. Under Wine it is a virtual desktop when the prefix says so
@@ -159,6 +169,11 @@ bool Within(const std::function<bool()>& cond, DWORD timeoutMs);
 constexpr wchar_t kTestDesktop[] = L"DerezizE2E";
 // Switches the calling thread to the test desktop; call before any window.
 bool UseTestDesktop();
+// The display scale, in dots per inch, that programs started from now on
+// see: Wine reads "LogPixels" under HKCU\Control Panel\Desktop when a
+// process starts. The driver sets 96 at its own start, so a run that ended
+// inside a scaled test leaves no later run scaled.
+bool WriteDisplayScale(DWORD dpi);
 
 // ---- the program under test ---------------------------------------------------
 // One test's run of dereziz.exe: its base directory and its process.
@@ -187,6 +202,14 @@ class DerezizTest : public ::testing::Test {
   // SetUp creates "data"; this removes it again.
   void RemoveDataFolder();
 
+  // --- another program changing the files while this one runs ---
+  // As a synchronisation service puts in a change made on another PC: the
+  // new content is written beside the file and renamed over it in one step.
+  void ReplaceLikeSync(const std::string& relative, const std::string& bytes);
+  // Reads the file (relative to the base directory), lets change edit it
+  // and puts it back as ReplaceLikeSync does.
+  void ChangeLikeSync(const std::string& relative, const std::function<void(dz::IniDocument&)>& change);
+
   // --- running the program ---
   // Starts dereziz.exe in the base directory and waits until its main window
   // and `memos` memo windows exist (any number when negative: start-up is
@@ -213,6 +236,10 @@ class DerezizTest : public ::testing::Test {
   bool Wait(const std::function<bool()>& cond, const std::string& what,
             DWORD timeoutMs = kDefaultTimeoutMs);
 
+  // Starts that follow in this test see a display of dpi dots per inch;
+  // the test's end puts 96 back.
+  void SetDisplayScale(DWORD dpi);
+
   // --- windows ---
   std::vector<HWND> Memos() const;          // every "Child"/"child" window, shown or not
   std::vector<HWND> VisibleMemos() const;
@@ -238,6 +265,16 @@ class DerezizTest : public ::testing::Test {
   // Presses a button (posts WM_COMMAND id) and waits for the dialog to close.
   bool Press(const Dialog& d, int id);
   bool NoDialogs(const std::string& when);
+  // The message box of the program whose text contains part; null (and a
+  // failure naming what is open instead) when none comes.
+  Dialog WaitForMessageWith(const std::wstring& part);
+  // Lets the program finish what it has pending, then checks that no dialog
+  // is open. A command posted to `memo` (copy its text) runs only after
+  // every message posted before it, and a message box those would open is
+  // open by then; the clipboard shows when the command has run. With
+  // `paint`, the memo is painted first (WM_PAINT sent), so what a paint
+  // posts comes before the command too.
+  bool NoDialogsOncePending(HWND memo, const std::string& when, bool paint = false);
   // Drives a common file dialog: waits for one (with this caption when
   // given) that has the file name field, types path there and presses OK;
   // waits for the dialog to close.
@@ -251,19 +288,37 @@ class DerezizTest : public ::testing::Test {
   LRESULT SendCommand(HWND hwnd, int id) { return Send(hwnd, WM_COMMAND, id, 0); }
   // Tray icon callback (message 40003, icon 40002) with a mouse message; posted.
   void Tray(UINT mouseMessage);
+  // The whole double click on the tray icon, as the shell reports it.
+  void DoubleClickTray();
   void Key(HWND hwnd, UINT vk);  // WM_KEYDOWN + WM_KEYUP, sent
   void Wheel(HWND hwnd, int delta);  // WM_MOUSEWHEEL, sent
   // Real mouse input at a screen point (SendInput): flags 0 only moves,
   // MOUSEEVENTF_LEFTDOWN / LEFTUP / RIGHTDOWN ... press and release there.
   void Mouse(DWORD flags, int x, int y);
+  // Real keyboard input (SendInput): presses the keys in order and releases
+  // them in the reverse order, as a user holds Ctrl and Alt and taps N.
+  void KeyInput(const std::vector<WORD>& keys);
   // Waits until the window's thread is (or is no longer) in a move or size
   // loop, i.e. until a drag has begun (or ended).
   bool WaitForMoveSize(HWND hwnd, bool moving);
+  // Drags the memo with the real mouse, taking hold of it at the screen
+  // point `grab`, until its top-left corner is at (x, y), and lets go.
+  // False (with a failure) when it does not end there.
+  bool DragMemoTo(HWND memo, POINT grab, int x, int y);
   // Waits for a popup menu of the program (after a right click, a tray
   // callback) and drives it with keys, as a user would: Down from nothing
   // selects the first item, Up the last, Right opens a submenu.
   HWND WaitForMenu();
   void MenuKeys(HWND menu, const std::vector<UINT>& keys);
+  // For each of the rows items of an open menu, whether its check column
+  // shows anything but the menu's background (a check mark). The selected
+  // row is painted in the highlight colour and is not looked at (false).
+  std::vector<bool> CheckMarks(HWND menu, int rows, int selected);
+  // The popup menus of the program that are open now, the first opened first.
+  std::vector<HWND> OpenMenus() const;
+  // Opens the submenu of the selected item with Right and returns it (null,
+  // with a failure, when none opens).
+  HWND OpenSubmenu(HWND menu);
 
   // --- settings files as the program left them ---
   dz::IniDocument ReadIni(const std::string& relative);
@@ -275,6 +330,12 @@ class DerezizTest : public ::testing::Test {
   // an operation writes, to know that the operation is over).
   bool WaitForKey(const std::string& section, const std::string& key,
                   const std::string& category = "data1");
+  // A key of the memos' section of data1.dat as the file holds it now
+  // ("0Text", "TemplateFont"): "<missing>" when absent, "<unreadable>" while
+  // the file cannot be read (the program may be replacing it); and waiting
+  // for its value.
+  std::string StoredKey(const std::string& key);
+  bool WaitKey(const std::string& key, const std::string& value);
   // Value of a key, "<missing>" when absent (for readable comparisons).
   static std::string Get(const dz::IniDocument& ini, const std::string& section,
                          const std::string& key);
@@ -292,6 +353,7 @@ class DerezizTest : public ::testing::Test {
   std::vector<HWND> snapshot_;
   bool screenshotTaken_ = false;
   bool exitFailed_ = false;
+  bool scaled_ = false;
 };
 
 // Another run of dereziz.exe beside the test's own: a second start in the
@@ -313,6 +375,12 @@ class OtherProgram {
   bool WaitForExit(DWORD timeoutMs = kDefaultTimeoutMs);
   DWORD ExitCode() const;
   DWORD pid() const { return pi_.dwProcessId; }
+  // Its main window (class "MEMOWnd"), or null.
+  HWND Main() const;
+  // Ends it through its exit command and the OK of its exit confirmation,
+  // as a user does; or as the end of the Windows session does.
+  bool Exit();
+  bool EndSession();
 
  private:
   PROCESS_INFORMATION pi_{};
@@ -332,9 +400,3 @@ constexpr UINT kTrayMessage = 40003;
 constexpr UINT kTrayIcon = 40002;
 
 }  // namespace e2e
-
-// Ends the test (returns) when a harness step already reported a failure.
-#define E2E_ASSERT(expr) \
-  do {                    \
-    if (!(expr)) return;  \
-  } while (0)

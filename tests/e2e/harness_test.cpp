@@ -1,6 +1,6 @@
 // The harness reports what goes wrong in the program instead of hanging:
-// a crash, a hang, a condition that never comes. And its clipboard and file
-// dialog helpers work against the real program.
+// a crash, a hang, a condition that never comes; and its screenshot shows
+// what was on the screen.
 #include <gtest/gtest-spi.h>
 
 #include "harness.h"
@@ -55,42 +55,6 @@ TEST_F(Harness, AHangIsReportedAndBounded) {
   EXPECT_NE(Health(500).find("dereziz.exe does not answer messages"), std::string::npos);
   ResumeThread(mainThread());
   EXPECT_TRUE(Wait([&] { return Health().empty(); }, "the program to answer again"));
-}
-
-TEST_F(Harness, ClipboardTextRoundTripsThroughTheProgram) {
-  // The program copies a memo's display text (command 520) and inserts the
-  // clipboard's text at the end of a memo (522): both forms must be there.
-  WriteCategory({MemoSetup{100, 100, 100, 100, Sjis(L"メモ") + "$x"}});
-  ASSERT_TRUE(Start(1));
-  HWND m = MemoAt(100, 100);
-  ASSERT_NE(m, nullptr);
-  ASSERT_TRUE(SetClipboardTexts(L"before", nullptr));
-  DWORD seq = GetClipboardSequenceNumber();
-  PostCommand(m, 520);
-  ASSERT_TRUE(Wait([&] { return GetClipboardSequenceNumber() != seq; }, "the program to fill the clipboard"));
-  std::optional<std::wstring> text;
-  ASSERT_TRUE(Wait([&] { return (text = ClipboardUnicode()) && *text != L"before"; }, "Unicode text"));
-  EXPECT_EQ(Narrow(*text), "メモ\nx");
-
-  const std::string sjis = Sjis(L"追加");
-  ASSERT_TRUE(SetClipboardTexts(L"追加", &sjis));
-  EXPECT_EQ(ClipboardAnsi(), sjis);
-  PostCommand(m, 522);
-  ASSERT_TRUE(Wait([&] { return Get(Category(), "ChildWindow", "0Text") == Sjis(L"メモ") + "$x" + sjis; },
-                   "the clipboard text at the end of the memo"));
-}
-
-TEST_F(Harness, DrivesTheSaveFileDialog) {
-  WriteCategory({MemoSetup{100, 100, 100, 100, std::string("saved text")}});
-  ASSERT_TRUE(Start(1));
-  HWND m = MemoAt(100, 100);
-  ASSERT_NE(m, nullptr);
-  PostCommand(m, 508);
-  const std::wstring out = Path("out.txt");
-  ASSERT_TRUE(ChooseFileIn(std::wstring(L"文章の保存"), out));
-  std::string bytes;
-  ASSERT_TRUE(Wait([&] { return ReadBytes(out, &bytes) && !bytes.empty(); }, "the saved file"));
-  EXPECT_EQ(bytes, "saved text");
 }
 
 TEST_F(Harness, ScreenshotShowsTheScreen) {

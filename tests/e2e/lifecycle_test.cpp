@@ -1,5 +1,6 @@
 // The life of a memo: adding (tray, memo menu, template), the limit of 100,
 // deleting with renumbering, hiding and showing, moving.
+#include "../unit/ini_lines.h"
 #include "harness.h"
 
 namespace e2e {
@@ -7,17 +8,9 @@ namespace {
 
 using Lifecycle = DerezizTest;
 
-bool Topmost(HWND h) { return (GetWindowLongW(h, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
-bool Framed(HWND h) { return (GetWindowLongW(h, GWL_STYLE) & WS_THICKFRAME) != 0; }
 
 class Adding : public DerezizTest {
  protected:
-  void DoubleClickTray() {
-    Tray(WM_LBUTTONDOWN);
-    Tray(WM_LBUTTONUP);
-    Tray(WM_LBUTTONDBLCLK);
-    Tray(WM_LBUTTONUP);
-  }
   // The keys a new memo gets from a category without template keys.
   void ExpectDefaultMemoKeys(const dz::IniDocument& cat, int n) {
     auto key = [&](const char* p) { return Get(cat, "ChildWindow", std::to_string(n) + p); };
@@ -174,10 +167,7 @@ TEST_F(Adding, HundredMemoLimitIsReportedFromTrayAndMemoMenu) {
 // ---- deleting ------------------------------------------------------------------
 
 // Every key that a deletion moves, with values that tell the memos apart.
-const char* const kMovedKeys[] = {"WindowLebel", "FontColor", "Style", "x", "y", "h", "l",
-                                  "Text", "Font", "FontHeight", "Italic", "UnderLine", "OnLine",
-                                  "Back", "Color1", "Color2", "Color3", "GradMode", "Brows",
-                                  "BroURL"};
+using dz::test::kMemoProperties;
 
 std::string LongText() {
   std::string t;
@@ -218,7 +208,7 @@ class Deleting : public DerezizTest {
     IniText ini;
     ini.Section("ChildWindow").Set("No", 3);
     for (int n = 0; n < 3; ++n)
-      for (const char* k : kMovedKeys) ini.Memo(n, k, ValueOf(n, k));
+      for (const char* k : kMemoProperties) ini.Memo(n, k, ValueOf(n, k));
     ini.Section("Xdata").Set("No0", 10).Set("No1", 20).Set("No2", 30);
     ini.Section("Ydata").Set("No0", 5).Set("No1", 15).Set("No2", 25);
     WriteCategory("data1", ini.bytes());
@@ -245,7 +235,7 @@ TEST_F(Deleting, FirstOfThreeRenumbersEveryKeyAndOffset) {
   // The keys moved at once.
   {
     dz::IniDocument cat = Category();
-    for (const char* k : kMovedKeys) {
+    for (const char* k : kMemoProperties) {
       EXPECT_EQ(Get(cat, "ChildWindow", std::string("0") + k), ValueOf(1, k)) << "key 0" << k;
       EXPECT_EQ(Get(cat, "ChildWindow", std::string("1") + k), ValueOf(2, k)) << "key 1" << k;
       if (std::string(k) != "WindowLebel") {
@@ -259,10 +249,11 @@ TEST_F(Deleting, FirstOfThreeRenumbersEveryKeyAndOffset) {
   EXPECT_EQ(Get(cat, "ChildWindow", "No"), "2");
   EXPECT_EQ(Get(cat, "Xdata", "No0"), "20");
   EXPECT_EQ(Get(cat, "Xdata", "No1"), "30");
-  EXPECT_EQ(Get(cat, "Xdata", "No2"), "0");
+  // The offsets of the number that is free now go with it (they read as 0).
+  EXPECT_EQ(Get(cat, "Xdata", "No2"), "<missing>");
   EXPECT_EQ(Get(cat, "Ydata", "No0"), "15");
   EXPECT_EQ(Get(cat, "Ydata", "No1"), "25");
-  EXPECT_EQ(Get(cat, "Ydata", "No2"), "0");
+  EXPECT_EQ(Get(cat, "Ydata", "No2"), "<missing>");
   // The windows kept their places, now saved under their new numbers.
   EXPECT_EQ(Get(cat, "ChildWindow", "0x"), ValueOf(1, "x"));
   EXPECT_EQ(Get(cat, "ChildWindow", "1x"), ValueOf(2, "x"));
@@ -442,41 +433,11 @@ TEST_F(Lifecycle, DraggingAMemoMovesIt) {
   ASSERT_TRUE(Start(1));
   HWND m = MemoAt(200, 200);
   ASSERT_NE(m, nullptr);
-  // A real press, move and release of the mouse, as a user does: move only
-  // once the drag has begun. The memo turns the press into a caption drag.
-  Mouse(0, 250, 250);
-  Mouse(MOUSEEVENTF_LEFTDOWN, 250, 250);
-  ASSERT_TRUE(WaitForMoveSize(m, true));
-  // Nudge until the memo follows: from then on it keeps its distance to the
-  // pointer. (The system's move loop takes its starting point a moment after
-  // it begins; a move before that is not part of the drag.)
-  int x = 250;
-  while (WindowRect(m).left == 200 && x < 280) {
-    Mouse(0, ++x, 250);
-    Within([&] { return WindowRect(m).left != 200; }, 200);
-  }
-  const RECT start = WindowRect(m);
-  ASSERT_NE(start.left, 200) << "the memo does not follow the pointer";
-  const int dx = x - start.left, dy = 250 - start.top;
-  const int wantX = x + 150 - dx, wantY = 330 - dy;
-  auto there = [&] { return WindowRect(m).left == wantX && WindowRect(m).top == wantY; };
-  for (int step = 1; step <= 10; ++step) Mouse(0, x + step * 15, 250 + step * 8);
-  // Released once the memo is under the pointer, as a user does: the move
-  // loop ends at the release without taking its point, and a loaded machine
-  // may still hold the last move then. A move it dropped is made again.
-  for (int tries = 0; tries < 5 && !Within(there, 2000); ++tries) {
-    Mouse(0, x + 149, 329);
-    Mouse(0, x + 150, 330);
-  }
-  ASSERT_TRUE(there()) << "the memo did not follow the drag to (" << wantX << "," << wantY << "); it is at "
-                       << RectStr(WindowRect(m));
-  Mouse(MOUSEEVENTF_LEFTUP, x + 150, 330);
-  ASSERT_TRUE(WaitForMoveSize(m, false));
-  EXPECT_TRUE(there()) << "the memo is at " << RectStr(WindowRect(m));
+  ASSERT_TRUE(DragMemoTo(m, POINT{250, 250}, 350, 280));
   ASSERT_TRUE(Exit());
   dz::IniDocument cat = Category();
-  EXPECT_EQ(Get(cat, "ChildWindow", "0x"), std::to_string(wantX));
-  EXPECT_EQ(Get(cat, "ChildWindow", "0y"), std::to_string(wantY));
+  EXPECT_EQ(Get(cat, "ChildWindow", "0x"), "350");
+  EXPECT_EQ(Get(cat, "ChildWindow", "0y"), "280");
 }
 
 }  // namespace

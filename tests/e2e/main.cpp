@@ -12,5 +12,6 @@ int main(int argc, char** argv) {
   setvbuf(stdout, nullptr, _IONBF, 0);
   ::testing::InitGoogleTest(&argc, argv);
   if (!e2e::UseTestDesktop()) return 2;
+  if (!e2e::WriteDisplayScale(96)) return 2;
   return RUN_ALL_TESTS();
 }

@@ -89,29 +89,19 @@ std::optional<StyleChecks> MenuTest::OpenStyleSubmenu(HWND memo, HWND* menuOut) 
   std::vector<UINT> keys = ToStyleSubmenu();
   keys.push_back(VK_UP);  // the last item, so the two checked ones are not highlighted
   MenuKeys(menu, keys);
-  const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
-  const COLORREF text = GetSysColor(COLOR_MENUTEXT);
   StyleChecks checks;
-  // The submenu has five items of one height; the highlighted last one
-  // gives the height and where the rows are. The check marks lie left of
-  // the captions.
+  // The submenu has five items; the last one is selected.
   bool seen = Wait(
       [&] {
         for (HWND h : TopLevelWindows(pid(), L"#32768")) {
           if (h == menu || !IsWindowVisible(h)) continue;
-          Image img = CaptureScreen(WindowRect(h));
-          RECT last = img.BoundingBox(highlight);
-          int rowHeight = last.bottom - last.top;
-          if (IsEmpty(last) || rowHeight < 8 || last.top < 4 * rowHeight) continue;
-          auto checked = [&](int row) {
-            int top = last.top - (4 - row) * rowHeight;
-            int marks = 0;
-            for (int y = top; y < top + rowHeight; ++y)
-              for (int x = 3; x < 16 && x < img.width(); ++x) marks += NearColor(img.At(x, y), text, 80) ? 1 : 0;
-            return marks >= 4;
-          };
-          checks.topmost = checked(0);
-          checks.framed = checked(1);
+          // Painted: the selection shows in the last row.
+          Image img = CaptureClient(h);
+          const RECT last = img.BoundingBox(GetSysColor(COLOR_HIGHLIGHT));
+          if (IsEmpty(last) || last.top < img.height() * 3 / 5) continue;
+          const std::vector<bool> marks = CheckMarks(h, 5, 4);
+          checks.topmost = marks[0];
+          checks.framed = marks[1];
           return true;
         }
         return false;
@@ -137,38 +127,6 @@ std::string MenuTest::RecordedCommandLine(const std::string& name) {
 bool MenuTest::WaitForRecord(const std::string& name, std::string* commandLine) {
   return Wait([&] { return !(*commandLine = RecordedCommandLine(name)).empty(); },
               name + " to be started by the shell", kProcessStartMs);
-}
-
-std::string MenuTest::StoredKey(const std::string& key) {
-  std::string bytes;
-  if (!ReadBytes(Path("data\\data1.dat"), &bytes)) return "<unreadable>";
-  auto v = dz::IniDocument::Parse(bytes).Get("ChildWindow", key);
-  return v ? *v : "<missing>";
-}
-
-bool MenuTest::WaitKey(const std::string& key, const std::string& value) {
-  std::string last;
-  bool ok = Wait([&] { return (last = StoredKey(key)) == value; }, key + " to become \"" + value + "\"");
-  if (!ok) ADD_FAILURE() << key << " is \"" << last << "\"";
-  return ok;
-}
-
-Dialog MenuTest::WaitForMessageStartingWith(const char* utf8Prefix) {
-  const std::wstring prefix = Widen(utf8Prefix);
-  Dialog found;
-  bool ok = Wait(
-      [&] {
-        for (const Dialog& d : Dialogs())
-          if (d.text.compare(0, prefix.size(), prefix) == 0) {
-            found = d;
-            return true;
-          }
-        return false;
-      },
-      "a message beginning \"" + std::string(utf8Prefix) + "\"");
-  if (!ok)
-    for (const Dialog& d : Dialogs()) ADD_FAILURE() << "open instead: \"" << Narrow(d.text) << "\"";
-  return found;
 }
 
 Dialog MenuTest::WaitForFontDialog() {

@@ -73,12 +73,6 @@ class MenuTest : public TextTest {
   std::string RecordedCommandLine(const std::string& name);
   bool WaitForRecord(const std::string& name, std::string* commandLine);
 
-  // A key of the category file without a memo number ("TemplateFont"),
-  // "<missing>" when absent; and waiting for its value.
-  std::string StoredKey(const std::string& key);
-  bool WaitKey(const std::string& key, const std::string& value);
-  // A message box whose text begins with utf8Prefix.
-  Dialog WaitForMessageStartingWith(const char* utf8Prefix);
   // The font dialog of the program.
   Dialog WaitForFontDialog();
 

@@ -11,11 +11,8 @@ using Reach = DerezizTest;
 
 constexpr int kShowAll = 401;
 
-RECT WorkArea() {
-  RECT r = {};
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
-  return r;
-}
+// The one monitor of the test desktop, taskbar included.
+RECT Screen() { return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
 
 bool Inside(const RECT& inner, const RECT& outer) {
   return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
@@ -30,11 +27,11 @@ std::vector<HWND> Except(std::vector<HWND> all, std::initializer_list<HWND> know
 }
 
 TEST_F(Reach, MemosOffEveryMonitorComeIntoViewAndReachableOnesStay) {
-  const RECT work = WorkArea();
+  const RECT work = Screen();
   ASSERT_GT(work.right - work.left, 400);
   // Far away; 10 pixels visible at the right edge (too little to take
-  // hold of); exactly a grip's width visible; plainly on screen.
-  const int edge = work.right - 10, grip = work.right - 32;
+  // hold of); exactly a grip's width (16) visible; plainly on screen.
+  const int edge = work.right - 10, grip = work.right - 16;
   WriteCategory({MemoSetup{5000, 4000, 120, 80, std::string("far")}, MemoSetup{edge, 300, 100, 60},
                  MemoSetup{grip, 500, 100, 60}, MemoSetup{300, 200, 100, 100, std::string("near")}});
   ASSERT_TRUE(Start(4));
@@ -63,6 +60,39 @@ TEST_F(Reach, MemosOffEveryMonitorComeIntoViewAndReachableOnesStay) {
   EXPECT_EQ(Get(cat, "ChildWindow", "3y"), "200");
 }
 
+// Places at the 32-bit limit, as a damaged file may hold: the memos come
+// into view with the sizes stored, and store those sizes back.
+TEST_F(Reach, MemosAtTheIntegerLimitComeIntoViewWithTheirSizes) {
+  WriteCategory({MemoSetup{2147483600, 300, 200, 120}, MemoSetup{2147483647, 2147483647, 100, 100},
+                 MemoSetup{-2147483647 - 1, 400, 150, 90}});
+  ASSERT_TRUE(Start(3));
+  ASSERT_EQ(Memos().size(), 3u);
+  // Each memo is known by its size, which must have come through.
+  const int sizes[3][2] = {{200, 120}, {100, 100}, {150, 90}};
+  RECT rects[3] = {};
+  for (size_t i = 0; i < 3; ++i) {
+    bool found = false;
+    for (HWND h : Memos()) {
+      const RECT r = WindowRect(h);
+      if (r.right - r.left == sizes[i][0] && r.bottom - r.top == sizes[i][1]) {
+        rects[i] = r;
+        found = true;
+      }
+    }
+    ASSERT_TRUE(found) << "no memo of " << sizes[i][0] << " x " << sizes[i][1];
+    EXPECT_TRUE(Inside(rects[i], Screen())) << RectStr(rects[i]);
+  }
+  ASSERT_TRUE(Exit());
+  const dz::IniDocument cat = Category();
+  for (size_t i = 0; i < 3; ++i) {
+    const std::string n = std::to_string(i);
+    EXPECT_EQ(Get(cat, "ChildWindow", n + "h"), std::to_string(sizes[i][0])) << "memo " << i;
+    EXPECT_EQ(Get(cat, "ChildWindow", n + "l"), std::to_string(sizes[i][1])) << "memo " << i;
+    EXPECT_EQ(Get(cat, "ChildWindow", n + "x"), std::to_string(rects[i].left)) << "memo " << i;
+    EXPECT_EQ(Get(cat, "ChildWindow", n + "y"), std::to_string(rects[i].top)) << "memo " << i;
+  }
+}
+
 TEST_F(Reach, ShowAllBringsBackAMemoMovedOffScreen) {
   WriteCategory({MemoSetup{200, 150, 90, 70}, MemoSetup{500, 150, 90, 70}});
   ASSERT_TRUE(Start(2));
@@ -72,7 +102,7 @@ TEST_F(Reach, ShowAllBringsBackAMemoMovedOffScreen) {
   SetWindowPos(lost, nullptr, -3000, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   ASSERT_TRUE(Wait([&] { return WindowRect(lost).left == -3000; }, "the memo to be off screen"));
   PostCommand(main(), kShowAll);
-  ASSERT_TRUE(Wait([&] { return Inside(WindowRect(lost), WorkArea()); }, "the memo to come back"));
+  ASSERT_TRUE(Wait([&] { return Inside(WindowRect(lost), Screen()); }, "the memo to come back"));
   EXPECT_EQ(WindowRect(lost).right - WindowRect(lost).left, 90);
   EXPECT_EQ(RectStr(WindowRect(kept)), RectStr(RECT{500, 150, 590, 220}));
   ASSERT_TRUE(Exit());
@@ -109,7 +139,7 @@ TEST_F(Reach, ASmallerScreenBringsBackAMemoNearTheFarCorner) {
     GTEST_SKIP() << "the screen size change was accepted but did not take effect (screen width now "
                  << GetSystemMetrics(SM_CXSCREEN) << ")";
   }
-  const RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  const RECT screen = Screen();
   ASSERT_TRUE(Wait([&] { return Inside(WindowRect(corner), screen); }, "the corner memo to come into view"));
   EXPECT_EQ(WindowRect(corner).right - WindowRect(corner).left, 100);
   EXPECT_EQ(RectStr(WindowRect(inside)), RectStr(RECT{50, 50, 150, 120})) << "a memo still in view stays";

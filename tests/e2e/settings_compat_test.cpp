@@ -91,7 +91,28 @@ std::string Hex(const std::string& s) {
                                        << " vs " << Hex(want.substr(from));
 }
 
-class SettingsCompat : public ::testing::Test {
+// The system's profile functions pass every value through the ANSI code
+// page (bytes to UTF-16 and back). Comparing them with the engine byte for
+// byte holds only where that keeps every byte of the values: code page 932,
+// or a single-byte code page such as 1252 (the suite's default locale).
+// Returns why not, or "".
+std::string WhyTheAnsiCodePageChangesBytes() {
+  for (const std::string& v : AwkwardValues()) {
+    if (v.empty()) continue;
+    const int wide = MultiByteToWideChar(CP_ACP, 0, v.data(), static_cast<int>(v.size()), nullptr, 0);
+    std::wstring w(static_cast<size_t>(wide > 0 ? wide : 0), L'\0');
+    if (wide > 0) MultiByteToWideChar(CP_ACP, 0, v.data(), static_cast<int>(v.size()), &w[0], wide);
+    const int narrow = WideCharToMultiByte(CP_ACP, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
+    std::string back(static_cast<size_t>(narrow > 0 ? narrow : 0), '\0');
+    if (narrow > 0) WideCharToMultiByte(CP_ACP, 0, w.data(), wide, &back[0], narrow, nullptr, nullptr);
+    if (back != v)
+      return "the ANSI code page " + std::to_string(GetACP()) + " changes the bytes " + Hex(v) +
+             ", so the system's profile functions cannot be compared with the engine byte for byte";
+  }
+  return "";
+}
+
+class WinFiles : public ::testing::Test {
  protected:
   void SetUp() override {
     wchar_t tmp[MAX_PATH];
@@ -105,6 +126,7 @@ class SettingsCompat : public ::testing::Test {
     dirA_.assign(dir_.begin(), dir_.end());
   }
   void TearDown() override {
+    if (dir_.empty()) return;  // skipped before it made one
     std::wstring from = dir_ + L'\0';
     SHFILEOPSTRUCTW op = {};
     op.wFunc = FO_DELETE;
@@ -139,26 +161,14 @@ class SettingsCompat : public ::testing::Test {
   dz::WinFileSystem fs_;
 };
 
-// The system's profile functions pass every value through the ANSI code
-// page (bytes to UTF-16 and back). The comparisons below hold only where
-// that keeps every byte of the values: code page 932, or a single-byte code
-// page such as 1252 (the suite's default locale). Under another one (UTF-8,
-// say) they would fail for the code page, not for the engine.
-TEST_F(SettingsCompat, AnsiCodePageKeepsEveryByteOfTheValues) {
-  const UINT acp = GetACP();
-  RecordProperty("acp", static_cast<int>(acp));
-  for (const std::string& v : AwkwardValues()) {
-    if (v.empty()) continue;
-    const int wide = MultiByteToWideChar(CP_ACP, 0, v.data(), static_cast<int>(v.size()), nullptr, 0);
-    ASSERT_GT(wide, 0) << Hex(v);
-    std::wstring w(static_cast<size_t>(wide), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, v.data(), static_cast<int>(v.size()), &w[0], wide);
-    const int narrow = WideCharToMultiByte(CP_ACP, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
-    std::string back(static_cast<size_t>(narrow), '\0');
-    if (narrow > 0) WideCharToMultiByte(CP_ACP, 0, w.data(), wide, &back[0], narrow, nullptr, nullptr);
-    EXPECT_TRUE(SameBytes(back, v)) << "ANSI code page " << acp << " changes these bytes";
+class SettingsCompat : public WinFiles {
+ protected:
+  void SetUp() override {
+    const std::string why = WhyTheAnsiCodePageChangesBytes();
+    if (!why.empty()) GTEST_SKIP() << why;
+    WinFiles::SetUp();
   }
-}
+};
 
 TEST_F(SettingsCompat, SystemReadsWhatTheEngineWrote) {
   const std::string file = Path("ours.ini");
@@ -303,7 +313,7 @@ TEST_F(SettingsCompat, LockedFileIsNeitherReadNorOverwritten) {
 
 // The engine parses from ReadWith: the same bytes as ReadAll, an empty file
 // as an empty text, a missing one as a failure.
-TEST_F(SettingsCompat, ReadWithHandsOverTheWholeFile) {
+TEST_F(WinFiles, ReadWithHandsOverTheWholeFile) {
   const std::string file = Path("whole.ini");
   std::string big = "[Sec]\r\n";
   while (big.size() < 300000) big += "k" + std::to_string(big.size()) + "=\x83\x81\x83\x82 value\r\n";
@@ -321,7 +331,7 @@ TEST_F(SettingsCompat, ReadWithHandsOverTheWholeFile) {
   EXPECT_EQ(seen, "not called");
 }
 
-TEST_F(SettingsCompat, StampFollowsReplacements) {
+TEST_F(WinFiles, StampFollowsReplacements) {
   const std::string file = Path("stamp.ini");
   EXPECT_FALSE(fs_.Stamp(file).exists);
   ASSERT_TRUE(fs_.ReplaceAtomically(file, "one"));
@@ -329,8 +339,11 @@ TEST_F(SettingsCompat, StampFollowsReplacements) {
   EXPECT_TRUE(a.exists);
   EXPECT_EQ(a.size, 3u);
   ASSERT_TRUE(fs_.ReplaceAtomically(file, "two"));
-  EXPECT_NE(fs_.Stamp(file), a);  // same size, but a new file
-  EXPECT_EQ(fs_.Stamp(file), fs_.Stamp(file));
+  const dz::FileStamp b = fs_.Stamp(file);
+  EXPECT_NE(b, a);  // same size, but a new file
+  std::string bytes;
+  ASSERT_TRUE(fs_.ReadAll(file, &bytes));
+  EXPECT_EQ(fs_.Stamp(file), b) << "reading the file is no change";
 }
 
 }  // namespace

@@ -69,35 +69,6 @@ std::string AppFileFor(const std::string& category) {
       .bytes();
 }
 
-HWND MainOf(DWORD pid) {
-  std::vector<HWND> w = TopLevelWindows(pid, L"MEMOWnd");
-  return w.empty() ? nullptr : w[0];
-}
-
-// Ends a program the test started beside its own, through its exit command
-// and the OK of its exit confirmation.
-bool ExitOther(OtherProgram& p) {
-  HWND main = MainOf(p.pid());
-  if (!main) {
-    ADD_FAILURE() << "the other program has no main window";
-    return false;
-  }
-  PostMessageW(main, WM_COMMAND, cmd::kExit, 0);
-  HWND box = nullptr;
-  if (!WaitFor(
-          [&] {
-            for (HWND h : TopLevelWindows(p.pid(), L"#32770"))
-              if (IsWindowVisible(h) && ReadDialog(h).caption == L"終了確認") box = h;
-            return box != nullptr;
-          },
-          kDefaultTimeoutMs, "the exit confirmation of the other program"))
-    return false;
-  PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(box, IDOK));
-  if (!p.WaitForExit()) return false;
-  EXPECT_EQ(p.ExitCode(), 0u);
-  return true;
-}
-
 // A second start waits for a program that is still starting and then for its
 // answer, each for some seconds; it must end well within this.
 constexpr DWORD kSecondStartMs = 30000;
@@ -163,7 +134,7 @@ TEST_F(SingleInstance, ProgramsInDifferentFoldersRunSideBySide) {
   ASSERT_TRUE(Start(1));
   OtherProgram copy;
   ASSERT_TRUE(copy.Start(Path("copy")));
-  ASSERT_TRUE(WaitFor([&] { return MainOf(copy.pid()) && TopLevelWindows(copy.pid(), L"Child").size() == 1; },
+  ASSERT_TRUE(WaitFor([&] { return copy.Main() && TopLevelWindows(copy.pid(), L"Child").size() == 1; },
                       15000, "the copy's main window and its memo", [&] {
                         return copy.Running() ? std::string()
                                               : "the copy ended with code " + std::to_string(copy.ExitCode());
@@ -175,12 +146,12 @@ TEST_F(SingleInstance, ProgramsInDifferentFoldersRunSideBySide) {
   ASSERT_NE(MemoAt(100, 100), nullptr);
 
   // A memo added in the copy stays the copy's.
-  PostMessageW(MainOf(copy.pid()), WM_COMMAND, cmd::kAddMemo, 0);
+  PostMessageW(copy.Main(), WM_COMMAND, cmd::kAddMemo, 0);
   ASSERT_TRUE(WaitFor([&] { return TopLevelWindows(copy.pid(), L"Child").size() == 2; }, kDefaultTimeoutMs,
                       "a new memo in the copy"));
   ASSERT_TRUE(ExpectAlive());
   EXPECT_EQ(Memos().size(), 1u);
-  ASSERT_TRUE(ExitOther(copy));
+  ASSERT_TRUE(copy.Exit());
   ASSERT_TRUE(Exit());
   EXPECT_EQ(Get(ReadIni("copy\\data\\data1.dat"), "ChildWindow", "No"), "2");
   EXPECT_EQ(Get(ReadIni("copy\\data\\data1.dat"), "ChildWindow", "0Text"), "copy");
@@ -199,10 +170,10 @@ TEST_F(SingleInstance, TwoStartsAtOnceLeaveOneRunning) {
   OtherProgram& ended = a.Running() ? b : a;
   OtherProgram& running = a.Running() ? a : b;
   EXPECT_EQ(ended.ExitCode(), 0u);
-  ASSERT_TRUE(WaitFor([&] { return MainOf(running.pid()) && TopLevelWindows(running.pid(), L"Child").size() == 1; },
+  ASSERT_TRUE(WaitFor([&] { return running.Main() && TopLevelWindows(running.pid(), L"Child").size() == 1; },
                       15000, "the running program's main window and memo"));
   ASSERT_TRUE(running.Running());
-  ASSERT_TRUE(ExitOther(running));
+  ASSERT_TRUE(running.Exit());
   EXPECT_EQ(Get(Category(), "ChildWindow", "No"), "1");
   EXPECT_EQ(Get(Category(), "ChildWindow", "0Text"), "one");
 }

@@ -7,8 +7,6 @@ namespace {
 
 using Style = MenuTest;
 
-bool Topmost(HWND h) { return (GetWindowLongW(h, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
-bool Framed(HWND h) { return (GetWindowLongW(h, GWL_STYLE) & WS_THICKFRAME) != 0; }
 bool AcceptsFiles(HWND h) { return (GetWindowLongW(h, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0; }
 int Height(const RECT& r) { return r.bottom - r.top; }
 
@@ -165,7 +163,9 @@ TEST_F(Style, FontDialogCancelKeepsOkStoresAndShowsAtOnce) {
   ASSERT_TRUE(Press(d, IDCANCEL));
   Send(memo, WM_NULL);  // the command is over once the memo answers
   EXPECT_EQ(ReadFileBytes("data\\data1.dat"), file) << "a cancelled dialog writes nothing";
-  EXPECT_EQ(RectStr(TextBox(memo, kBlack)), RectStr(before));
+  // Where the dialog was, the memo paints again after it closed.
+  EXPECT_TRUE(Wait([&] { return RectStr(TextBox(memo, kBlack)) == RectStr(before); }, "the text as before"))
+      << RectStr(TextBox(memo, kBlack)) << " instead of " << RectStr(before);
 
   ASSERT_TRUE(ChooseInMemoMenu(memo, toFont));
   d = WaitForFontDialog();
@@ -258,9 +258,10 @@ TEST_F(Style, AnUnwritableFileIsReportedAndNothingChanges) {
   bool told = true;
   for (int id : {menucmd::kTopmost, menucmd::kFrame, menucmd::kMakeDefault}) {
     PostCommand(memo, id);
-    Dialog d = WaitForMessageStartingWith(kNotStored);
+    Dialog d = WaitForMessageWith(Widen(kNotStored));
     told = told && d;
     if (!d) break;
+    EXPECT_EQ(d.text.rfind(Widen(kNotStored), 0), 0u) << Narrow(d.text);
     EXPECT_NE(d.text.find(L"data1.dat"), std::wstring::npos) << "names the file: " << Narrow(d.text);
     EXPECT_EQ(d.owner, main());
     told = Press(d, IDOK) && told;

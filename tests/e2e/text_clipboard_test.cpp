@@ -55,6 +55,14 @@ TEST_F(TextClipboard, InsertsAtTheStartAndAtTheEnd) {
   PostCommand(memo, textcmd::kInsertClipStart);
   ASSERT_TRUE(WaitStored(0, "pqabcxabc" + Sjis(L"日本`語$$")));
   EXPECT_TRUE(NoDialogs("after the insertions"));
+
+  // A character Shift_JIS cannot hold is named, and nothing is inserted.
+  ASSERT_TRUE(SetClipboardTexts(L"a\U0001F600b"));
+  PostCommand(memo, textcmd::kInsertClipEnd);
+  Dialog told = WaitForMessageWith(L"U+1F600");
+  ASSERT_TRUE(told);
+  ASSERT_TRUE(Press(told, IDOK));
+  EXPECT_EQ(Stored(0), "pqabcxabc" + Sjis(L"日本`語$$"));
 }
 
 TEST_F(TextClipboard, AnEmptyClipboardInsertsNothing) {

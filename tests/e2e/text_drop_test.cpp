@@ -41,17 +41,28 @@ TEST_F(TextDrop, PicturesInTheListedCaseBecomeTheBackground) {
   ASSERT_NE(memo, nullptr);
 
   ASSERT_TRUE(DropFiles(memo, {Path("photo.jpeg")}));
-  E2E_ASSERT(Wait([&] { return Stored(0, "Back") != "<missing>"; }, "the background to change"));
+  ASSERT_TRUE(Wait([&] { return Stored(0, "Back") != "<missing>"; }, "the background to change"));
   EXPECT_EQ(_wcsicmp(FromSjis(Stored(0, "Back")).c_str(), Path("photo.jpeg").c_str()), 0)
       << Stored(0, "Back");
   ExpectRepaintedWithoutMessage(memo);
 
   ASSERT_TRUE(DropFiles(memo, {Path("photo.PNG")}));
-  E2E_ASSERT(Wait([&] { return Stored(0, "Back").find("photo.PNG") != std::string::npos; },
+  ASSERT_TRUE(Wait([&] { return Stored(0, "Back").find("photo.PNG") != std::string::npos; },
                   "the background to become photo.PNG"));
   ExpectRepaintedWithoutMessage(memo);
   EXPECT_EQ(Memos().size(), 1u) << "a picture adds no memo";
   EXPECT_EQ(Stored(0), "x");
+
+  // A picture file that cannot be read yet is chosen all the same, and the
+  // memo keeps it after saying so.
+  WriteFile("later.png", "not a picture yet");
+  ASSERT_TRUE(DropFiles(memo, {Path("later.png")}));
+  ASSERT_TRUE(Wait([&] { return Stored(0, "Back").find("later.png") != std::string::npos; },
+                  "the background to become later.png"));
+  const Dialog told = WaitForMessageWith(Widen("画像ファイルを読み込めませんでした。"));
+  ASSERT_TRUE(told);
+  ASSERT_TRUE(Press(told, IDOK));
+  EXPECT_NE(Stored(0, "Back").find("later.png"), std::string::npos) << Stored(0, "Back");
 }
 
 TEST_F(TextDrop, OtherFilesBecomeNewMemosWithTheirEscapedText) {
@@ -91,7 +102,7 @@ TEST_F(TextDrop, OnlyTheFirstOfSeveralFilesIsUsed) {
   EXPECT_TRUE(WaitStored(1, "notes"));
 
   ASSERT_TRUE(DropFiles(memo, {Path("photo.jpeg"), Path("other.txt")}));
-  E2E_ASSERT(Wait([&] { return Stored(0, "Back") != "<missing>"; }, "the background to change"));
+  ASSERT_TRUE(Wait([&] { return Stored(0, "Back") != "<missing>"; }, "the background to change"));
   ExpectRepaintedWithoutMessage(memo);
   // The second file of neither drop became a memo.
   EXPECT_EQ(Memos().size(), 2u);

@@ -104,6 +104,59 @@ TEST_F(TextEdit, ActivatingAnotherMemoCommitsAndAnEmptyTextIsStored) {
   EXPECT_TRUE(WaitStored(0, ""));
 }
 
+// The editor asked for on a memo that is not active (as a menu command sent
+// to it, or another part of the program, may ask) stays open while the
+// memo that was active lets go. A text with characters Shift_JIS cannot
+// hold is not stored as "?": the user is told which, the text stays.
+TEST_F(TextEdit, AnEditorOpenedOnAnInactiveMemoStaysAndUnstorableCharactersAreNamed) {
+  WriteCategory({MemoSetup{200, 200, 200, 150, std::string("first")}, MemoSetup{600, 200, 200, 150, std::string("second")}});
+  ASSERT_TRUE(Start(2));
+  HWND active = MemoAt(200, 200), memo = MemoAt(600, 200);
+  ASSERT_TRUE(active && memo);
+  ASSERT_TRUE(MakeForeground(active));
+
+  PostCommand(memo, textcmd::kEditMemo);
+  HWND editor = WaitForEditor(memo);
+  ASSERT_NE(editor, nullptr);
+  ASSERT_TRUE(Wait([&] { return GetForegroundWindow() == memo; }, "the edited memo to come forward"));
+  EXPECT_TRUE(IsWindow(editor) && EditorOf(memo) == editor) << "the other memo's deactivation left it open";
+  EXPECT_EQ(EditorText(editor), L"second");
+
+  // Two emoji (one twice), a Korean syllable, and a "?" of the user's own.
+  const std::wstring text = L"日本 \U0001F600 x? \uD55C \U0001F600";
+  SetText(editor, text);
+  Post(editor, WM_LBUTTONDBLCLK);
+  Dialog told = WaitForMessageWith(L"Shift_JIS で表せない");
+  ASSERT_TRUE(told);
+  EXPECT_NE(told.text.find(L"U+1F600"), std::wstring::npos) << Narrow(told.text);
+  EXPECT_NE(told.text.find(L"\uD55C"), std::wstring::npos) << Narrow(told.text);
+  EXPECT_EQ(told.text.find(L"U+1F600"), told.text.rfind(L"U+1F600")) << "each character named once";
+  EXPECT_EQ(told.text.find(L"日"), std::wstring::npos) << "only what cannot be stored is named";
+  ASSERT_TRUE(Press(told, IDOK));
+  EXPECT_TRUE(IsWindow(editor)) << "the editor stays open";
+  EXPECT_EQ(EditorText(editor), text);
+  EXPECT_EQ(Stored(1), "second") << "nothing written";
+
+  // Without them the text is stored, the user's own "?" with it.
+  SetText(editor, L"日本 x?");
+  Post(editor, WM_LBUTTONDBLCLK);
+  ASSERT_TRUE(WaitEditorGone(editor));
+  EXPECT_TRUE(WaitStored(1, Sjis(L"日本 x?")));
+
+  // A hidden memo asked for its editor comes into view with it.
+  PostCommand(memo, cmd::kHideMemo);
+  ASSERT_TRUE(Wait([&] { return !IsWindowVisible(memo); }, "the memo to hide"));
+  PostCommand(memo, textcmd::kEditMemo);
+  editor = WaitForEditor(memo);
+  ASSERT_NE(editor, nullptr);
+  EXPECT_TRUE(IsWindowVisible(memo) && IsWindowVisible(editor));
+  Post(editor, WM_LBUTTONDBLCLK);
+  ASSERT_TRUE(WaitEditorGone(editor));
+  ASSERT_TRUE(Exit());
+  EXPECT_EQ(Stored(0), "first");
+  EXPECT_EQ(Stored(1), Sjis(L"日本 x?"));
+}
+
 TEST_F(TextEdit, InsertionsGoStraightIntoTheTextAndLeaveTheClipboardAlone) {
   OneMemo("start");
   ASSERT_TRUE(Start(1));
@@ -221,8 +274,8 @@ TEST_F(TextEdit, TheEditMenuSelectsAllAndInsertsMarkers) {
 
   // Insert > the first item, the link-mark pair, around the selection.
   Post(editor, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
-  ASSERT_TRUE(Wait([&] { return WaitForMenu() != nullptr; }, "the edit menu again"));
   menu = WaitForMenu();
+  ASSERT_NE(menu, nullptr) << "the edit menu again";
   MenuKeys(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT, VK_RETURN});
   EXPECT_TRUE(WaitText(editor, L"<\\abc\\>"));
 }

@@ -6,32 +6,10 @@
 
 namespace e2e {
 
-std::string UnixPathOf(const std::wstring& path) {
-  using Fn = char*(CDECL*)(const wchar_t*);
-  auto fn = reinterpret_cast<Fn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  if (!fn) return std::string();
-  char* u = fn(path.c_str());
-  if (!u) return std::string();
-  std::string s = u;
-  HeapFree(GetProcessHeap(), 0, u);
-  return s;
-}
-
-std::string TextTest::Stored(int n, const std::string& key) {
-  std::string bytes;
-  // Read quietly: the program may be replacing the file at this moment.
-  if (!ReadBytes(Path("data\\data1.dat"), &bytes)) return "<unreadable>";
-  auto v = dz::IniDocument::Parse(bytes).Get("ChildWindow", std::to_string(n) + key);
-  return v ? *v : "<missing>";
-}
+std::string TextTest::Stored(int n, const std::string& key) { return StoredKey(std::to_string(n) + key); }
 
 bool TextTest::WaitStored(int n, const std::string& value, const std::string& key) {
-  std::string last;
-  bool ok = Wait([&] { return (last = Stored(n, key)) == value; },
-                 std::to_string(n) + key + " to become \"" + value.substr(0, 80) + "\"");
-  if (!ok) ADD_FAILURE() << std::to_string(n) << key << " is \"" << last.substr(0, 200) << "\"";
-  return ok;
+  return WaitKey(std::to_string(n) + key, value);
 }
 
 void TextTest::OneMemo(const std::string& text, int x, int y, int w, int h) {
@@ -53,21 +31,6 @@ bool TextTest::ConfirmMessage(const char* utf8Text) {
   if (!d) return false;
   EXPECT_EQ(d.owner, main()) << "the message belongs to the main window";
   return Press(d, IDOK);
-}
-
-Dialog TextTest::WaitForMessageWith(const std::wstring& part) {
-  Dialog found;
-  Wait(
-      [&] {
-        for (const Dialog& d : Dialogs())
-          if (d.text.find(part) != std::wstring::npos) {
-            found = d;
-            return true;
-          }
-        return false;
-      },
-      "a message saying \"" + Narrow(part) + "\"");
-  return found;
 }
 
 bool TextTest::AnswerNotSavedNotice(const std::wstring& file) {

@@ -31,9 +31,6 @@ constexpr char kTooManyMemos[] = "メモが百枚を超えています。";
 constexpr wchar_t kNotSaved[] = L"次のファイルに保存できませんでした";
 }  // namespace textmsg
 
-// The Linux path of a path of the driver.
-std::string UnixPathOf(const std::wstring& path);
-
 class TextTest : public DerezizTest {
  protected:
   // Memo n's "%dText" as the category file holds it now, "<missing>" when
@@ -50,9 +47,6 @@ class TextTest : public DerezizTest {
   // Waits for a message box with this text owned by the main window and
   // presses its OK button.
   bool ConfirmMessage(const char* utf8Text);
-  // The message box of the program whose text contains part; null when none
-  // comes.
-  Dialog WaitForMessageWith(const std::wstring& part);
   // Waits for the once-a-run notice that a settings file could not be
   // written, checks that it names file and answers it.
   bool AnswerNotSavedNotice(const std::wstring& file);

@@ -14,7 +14,8 @@ using S = CategoryStatus;
 using V = std::vector<std::string>;
 constexpr size_t kBase = 10;  // "C:\\Dereziz"
 
-S Check(std::string_view name, const V& others = {}) { return CheckCategoryName(name, kBase, others); }
+// The rules for a typed name, which include those for a stored one.
+S Check(std::string_view name, const V& others = {}) { return CheckNewCategoryName(name, kBase, others); }
 
 TEST(CategoryName, EmptyBadCharactersAndEdges) {
   EXPECT_EQ(Check(""), S::kEmpty);
@@ -33,6 +34,36 @@ TEST(CategoryName, EmptyBadCharactersAndEdges) {
   EXPECT_EQ(Check(" a?"), S::kBadCharacter);  // the first fault in the enum's order
 }
 
+TEST(CategoryName, StoredNamesOpenWhereWindowsCanHoldThemTypedOnesStayStrict) {
+  struct Row {
+    const char* name;
+    S stored, typed;
+  } rows[] = {
+      {".notes", S::kOk, S::kEdgeBlankOrDot},
+      {"\x83\x81\x83\x82\x81\x40", S::kOk, S::kEdgeBlankOrDot},  // "メモ" + full-width blank
+      {"\x81\x40\x83\x81\x83\x82", S::kOk, S::kEdgeBlankOrDot},  // full-width blank + "メモ"
+      {" lead", S::kOk, S::kEdgeBlankOrDot},
+      // Windows drops a blank or '.' at the end: "a." would open "a".
+      {"a.", S::kEdgeBlankOrDot, S::kEdgeBlankOrDot},
+      {"a ", S::kEdgeBlankOrDot, S::kEdgeBlankOrDot},
+      {"\x81\x40.", S::kEdgeBlankOrDot, S::kEdgeBlankOrDot},
+      {".", S::kEdgeBlankOrDot, S::kEdgeBlankOrDot},
+      {"..", S::kEdgeBlankOrDot, S::kEdgeBlankOrDot},
+      // Leaving the folder, devices and broken bytes stay refused either way.
+      {"..\\x", S::kBadCharacter, S::kBadCharacter},
+      {"con", S::kReservedName, S::kReservedName},
+      {"nul.notes", S::kReservedName, S::kReservedName},
+      {".a\x82", S::kBadEncoding, S::kBadEncoding},
+  };
+  for (const Row& r : rows) {
+    EXPECT_EQ(CheckCategoryName(r.name, kBase), r.stored) << r.name;
+    EXPECT_EQ(CheckNewCategoryName(r.name, kBase, {}), r.typed) << r.name;
+  }
+  // The duplicate test belongs to typed names only.
+  EXPECT_EQ(CheckCategoryName("Work", kBase), S::kOk);
+  EXPECT_EQ(CheckNewCategoryName("Work", kBase, {"work"}), S::kDuplicate);
+}
+
 TEST(CategoryName, ReservedDeviceNamesWithAnyExtension) {
   for (const char* dev : {"CON", "con", "Prn", "aux", "NUL", "COM1", "com9", "COM0", "LPT1", "lpt9", "con.txt",
                           "Com1.dat", "nul .txt", "AUX.a.b", "CONIN$", "conout$.x"})
@@ -44,23 +75,22 @@ TEST(CategoryName, ReservedDeviceNamesWithAnyExtension) {
 
 TEST(CategoryName, LengthFitsEveryPathOfTheCategory) {
   // base + "\data\" + name + ".dat" + the replacement's temporary suffix <= 259.
-  const size_t room = kMaxPathLength - kBase - kCategoryPathOverhead;
-  EXPECT_EQ(room, 213u);
-  EXPECT_EQ(Check(std::string(room, 'a')), S::kOk);
-  EXPECT_EQ(Check(std::string(room + 1, 'a')), S::kTooLong);
+  // With a base of 10 characters that leaves 259 - 10 - 36 = 213 for the name.
+  EXPECT_EQ(Check(std::string(213, 'a')), S::kOk);
+  EXPECT_EQ(Check(std::string(214, 'a')), S::kTooLong);
   // A double-byte character is one UTF-16 unit of the path...
   std::string kana;
   for (int i = 0; i < 100; ++i) kana += "\x82\xA0";  // "あ" x 100: 200 bytes
-  EXPECT_EQ(CheckCategoryName(kana, kMaxPathLength - kCategoryPathOverhead - 100, {}), S::kOk);
-  EXPECT_EQ(CheckCategoryName(kana, kMaxPathLength - kCategoryPathOverhead - 99, {}), S::kTooLong);
+  EXPECT_EQ(CheckCategoryName(kana, 123), S::kOk);  // 123 + 36 + 100 = 259
+  EXPECT_EQ(CheckCategoryName(kana, 124), S::kTooLong);
   // ...but a stored value reads back whole only up to 255 bytes.
   std::string k127, k128;
   for (int i = 0; i < 127; ++i) k127 += "\x82\xA0";
   k128 = k127 + "\x82\xA0";
-  EXPECT_EQ(CheckCategoryName(k127, 3, {}), S::kOk);
-  EXPECT_EQ(CheckCategoryName(k128, 3, {}), S::kTooLong);
-  EXPECT_EQ(CheckCategoryName("a", 1000, {}), S::kTooLong);
-  EXPECT_EQ(CheckCategoryName("a", SIZE_MAX, {}), S::kTooLong);
+  EXPECT_EQ(CheckCategoryName(k127, 3), S::kOk);
+  EXPECT_EQ(CheckCategoryName(k128, 3), S::kTooLong);
+  EXPECT_EQ(CheckCategoryName("a", 1000), S::kTooLong);
+  EXPECT_EQ(CheckCategoryName("a", SIZE_MAX), S::kTooLong);
 }
 
 TEST(CategoryName, DuplicatesIgnoreCaseAsFileNamesDo) {
@@ -90,7 +120,7 @@ TEST(CategoryName, EveryRefusalHasItsOwnMessage) {
     EXPECT_FALSE(m.empty()) << s;
     texts.insert(m);
   }
-  EXPECT_EQ(texts.size(), static_cast<size_t>(S::kWriteFailed));
+  EXPECT_EQ(texts.size(), 12u);  // every refusal from kEmpty to kWriteFailed
   EXPECT_STREQ(CategoryMessage(S::kOk), "");
   EXPECT_STREQ(CategoryMessage(S::kListFull), "カゴテリが10を超えています。");
   EXPECT_STREQ(CategoryMessage(S::kOnlyOne), "すでにカゴテリが１つしかありません。");
@@ -203,7 +233,7 @@ TEST_F(CategoryListTest, OpeningAndTheCurrentCategoryUseOnlySafeNames) {
   EXPECT_EQ(name, "A");
 
   EXPECT_EQ(CurrentCategory(app, kBase), "data1");  // no "NowCagoteri"
-  const char* unsafe[] = {"..\\..\\Windows\\win", "CON", "a\x82", "\" data2\"", "", "..",
+  const char* unsafe[] = {"..\\..\\Windows\\win", "CON", "a\x82", "\"data2 \"", "", "..",
                           "C:\\abs"};
   for (const char* now : unsafe) {
     File(std::string("NowCagoteri=") + now + "\r\n");
@@ -211,7 +241,9 @@ TEST_F(CategoryListTest, OpeningAndTheCurrentCategoryUseOnlySafeNames) {
   }
   File("NowCagoteri=\x83\x81\x83\x82\r\n");
   EXPECT_EQ(CurrentCategory(app, kBase), "\x83\x81\x83\x82");
-  EXPECT_EQ(CurrentCategory(app, kMaxPathLength), "data1");  // no room left for any path
+  File("NowCagoteri=.notes\r\n");
+  EXPECT_EQ(CurrentCategory(app, kBase), ".notes");
+  EXPECT_EQ(CurrentCategory(app, 259), "data1");  // no room left for any path
 }
 
 }  // namespace

@@ -45,8 +45,11 @@ TEST(ConflictFold, AddsWhatOnlyTheCopyHoldsAndDoublesNothing) {
       {"identity here only: by text", {M("", "one")}, {M("a", "one")}, "", 1, 0},
       // Each memo here stands for one memo of the copy.
       {"the same text twice", {M("", "todo"), M("", "todo")}, {M("", "todo")}, "todo", 1, 0},
-      // Identities tell two memos apart even when their texts are alike.
-      {"other identity, same text", {M("b", "one")}, {M("a", "one")}, "one", 0, 0},
+      // Each PC gave the memo it read without identity one of its own.
+      {"other identity, same text", {M("b", "one")}, {M("a", "one")}, "", 1, 0},
+      // The memo here is the one of its identity, not of the one before.
+      {"a copy of it first", {M("b", "todo"), M("a", "todo")}, {M("a", "todo")}, "todo", 1, 0},
+      {"edited here, the copy's text here too", {M("a", "old")}, {M("a", "new"), M("c", "old")}, "", 1, 0},
       {"empty copy", {}, {M("a", "one")}, "", 0, 0},
       {"empty here", {M("a", "one"), M("", "")}, {}, "one|", 0, 0},
       {"beyond the limit", {M("x", "new 1"), M("y", "new 2"), M("z", "new 3")}, Many(kMaxMemos - 1), "new 1", 0, 2},

@@ -17,6 +17,7 @@
 #include "core/keys.h"
 #include "core/limits.h"
 #include "core/memo_store.h"
+#include "core/memo_sync.h"
 #include "core/settings.h"
 #include "core/sjis.h"
 #include "fake_fs.h"
@@ -25,31 +26,19 @@
 namespace dz {
 namespace {
 
+using test::B;
+using test::Garbage;
 using test::Join;
 using test::Keys;
 using test::Lines;
 using test::OnlyTheseKeysChanged;
+using test::Utf16;
 
 const char kCat[] = "data/data1.dat";
 const char kApp[] = "Memo.dat";
 const std::string kNew = "\x90\x56\x8b\x4b";  // "新規"
 
 // ---- building the files ----------------------------------------------------
-
-// Bytes from a fixed generator. plain leaves out '=', '[', CR and LF, so the
-// garbage can neither be a key nor a header nor end a line.
-std::string Garbage(size_t n, uint32_t seed, bool plain = false) {
-  std::string out;
-  out.reserve(n);
-  uint32_t x = seed * 2654435761u + 1;
-  while (out.size() < n) {
-    x = x * 1664525u + 1013904223u;
-    const char c = static_cast<char>(x >> 24);
-    if (plain && (c == '=' || c == '[' || c == '\r' || c == '\n')) continue;
-    out += c;
-  }
-  return out;
-}
 
 // Memos 0..n-1 with a place and a text each.
 std::string Memos(int n) {
@@ -64,21 +53,6 @@ std::string Memos(int n) {
 
 std::string Category(const std::string& no, int memos) {
   return "[ChildWindow]\r\nNo=" + no + "\r\n" + Memos(memos);
-}
-
-std::string Utf16(const std::string& ascii, bool bigEndian) {
-  std::string out = bigEndian ? "\xfe\xff" : "\xff\xfe";
-  for (char c : ascii) {
-    if (bigEndian) out += '\0';
-    out += c;
-    if (!bigEndian) out += '\0';
-  }
-  return out;
-}
-
-template <size_t N>
-std::string B(const char (&s)[N]) {  // a literal with its NUL bytes
-  return std::string(s, N - 1);
 }
 
 std::string Repeat(const std::string& s, size_t times) {
@@ -263,7 +237,7 @@ TEST_P(DamagedFiles, WritesChangeOnlyTheKeysTheyMeanToChange) {
   std::string before = file();
   if (c.refusesWrites) {
     EXPECT_FALSE(f.Write(section, key, "edited"));
-    EXPECT_FALSE(c.app ? AddCategory(app, kNew, 10) == CategoryStatus::kOk : SaveTable(cat, TableSnapshot{}));
+    EXPECT_FALSE(c.app ? AddCategory(app, kNew, 10) == CategoryStatus::kOk : SaveTable(cat, TableState{}, TableState{}));
     EXPECT_TRUE(file() == before) << "the file was changed";
     EXPECT_EQ(fs.replaceCalls, 0);
     return;
@@ -284,25 +258,21 @@ TEST_P(DamagedFiles, WritesChangeOnlyTheKeysTheyMeanToChange) {
   Keys keys;
   if (!c.app) {
     const LoadedTable t = LoadTable(cat, kDefaultHomePage);
-    TableSnapshot snap;
-    snap.count = t.count;
-    std::copy(std::begin(t.vOffset), std::end(t.vOffset), snap.vOffset.begin());
-    std::copy(std::begin(t.hOffset), std::end(t.hOffset), snap.hOffset.begin());
-    std::copy(std::begin(t.custColors), std::end(t.custColors), snap.custColors.begin());
-    for (const LoadedMemo& m : t.memos) snap.places.push_back(m.place);
-    if (!snap.places.empty()) snap.places[0].x ^= 1;  // a move, whatever the stored number
-    ASSERT_TRUE(SaveTable(cat, snap));
-    for (int k = 0; k < kMaxMemos; ++k) keys.push_back({kSecVOffset, OffsetKey(k)}), keys.push_back({kSecHOffset, OffsetKey(k)});
-    for (int k = 0; k < kCustomColors; ++k) keys.push_back({kSecMemos, "CustColor" + std::to_string(k)});
-    keys.push_back({kSecMemos, "No"});
+    const TableState read = ReadTableState(cat);
+    TableState mine = read;
+    for (size_t n = 0; n < mine.memos.size(); ++n)
+      if (mine.memos[n].id.empty()) mine.memos[n].id = "id" + std::to_string(n);
+    if (!mine.memos.empty()) mine.memos[0].place.x ^= 1;  // a move, whatever the stored number
+    ASSERT_TRUE(SaveTable(cat, read, mine));
+    // The move, and the identities of memos stored without one.
     for (int n = 0; n < t.count; ++n)
-      for (const char* p : {"x", "y", "h", "l"}) keys.push_back({kSecMemos, MemoKey(n, p)});
+      for (const char* p : {"x", "Id"}) keys.push_back({kSecMemos, MemoKey(n, p)});
     EXPECT_TRUE(OnlyTheseKeysChanged(before, file(), keys));
     // Everything the table held reads back the same.
     const LoadedTable again = LoadTable(cat, kDefaultHomePage);
     ASSERT_EQ(again.count, t.count);
     for (int n = 0; n < t.count; ++n) {
-      EXPECT_EQ(again.memos[n].place.x, snap.places[n].x) << n;
+      EXPECT_EQ(again.memos[n].place.x, mine.memos[static_cast<size_t>(n)].place.x) << n;
       EXPECT_EQ(again.memos[n].place.h, t.memos[n].place.h) << n;
       EXPECT_EQ(again.memos[n].font.face, t.memos[n].font.face) << n;
     }
@@ -313,7 +283,7 @@ TEST_P(DamagedFiles, WritesChangeOnlyTheKeysTheyMeanToChange) {
       static const char* const kProps[] = {"WindowLebel", "FontColor", "Style",  "x",         "y",      "h",
                                            "l",           "Text",      "Font",   "FontHeight", "Italic", "UnderLine",
                                            "OnLine",      "Back",      "Color1", "Color2",     "Color3", "GradMode",
-                                           "Brows",       "BroURL"};
+                                           "Brows",       "BroURL",    "Id"};
       std::vector<std::optional<std::string>> texts;
       for (int n = 0; n < t.count; ++n) texts.push_back(cat.Get(kSecMemos, MemoKey(n, "Text")));
       before = file();

@@ -200,8 +200,8 @@ TEST(DisplayText, NeverExceedsTheTextBuffer) {
   // Each ^%y%y%y^ (8 bytes) shows an 11-character value.
   std::string stored;
   while (stored.size() + 8 <= 8191) stored += "^%y%y%y^";
-  const std::string value = std::to_string(static_cast<int32_t>(static_cast<uint32_t>(200520052005ULL)));
-  ASSERT_EQ(value.size(), 11u);
+  // 200520052005 wraps to 32 bits as the program's arithmetic does.
+  const std::string value = "-1343410907";
   std::string expected;
   while (expected.size() < 8191) expected += value;
   expected.resize(8191);

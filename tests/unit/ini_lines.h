@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
@@ -13,6 +14,48 @@
 #include "core/sjis.h"
 
 namespace dz::test {
+
+// ---- damaged files ---------------------------------------------------------
+
+// Bytes from a fixed generator. plain leaves out '=', '[', CR and LF, so the
+// garbage can neither be a key nor a header nor end a line.
+inline std::string Garbage(size_t n, uint32_t seed, bool plain = false) {
+  std::string out;
+  out.reserve(n);
+  uint32_t x = seed * 2654435761u + 1;
+  while (out.size() < n) {
+    x = x * 1664525u + 1013904223u;
+    const char c = static_cast<char>(x >> 24);
+    if (plain && (c == '=' || c == '[' || c == '\r' || c == '\n')) continue;
+    out += c;
+  }
+  return out;
+}
+
+// ASCII text as UTF-16 with its byte-order mark.
+inline std::string Utf16(const std::string& ascii, bool bigEndian = false) {
+  std::string out = bigEndian ? "\xfe\xff" : "\xff\xfe";
+  for (char c : ascii) {
+    if (bigEndian) out += '\0';
+    out += c;
+    if (!bigEndian) out += '\0';
+  }
+  return out;
+}
+
+// A literal with its NUL bytes.
+template <size_t N>
+std::string B(const char (&s)[N]) {
+  return std::string(s, N - 1);
+}
+
+// Every property a memo keeps under its number ("%dText" ...): what
+// deleting a memo moves down to the next lower number.
+inline const char* const kMemoProperties[] = {
+    "WindowLebel", "FontColor", "Style",  "x",      "y",      "h",        "l",     "Text",  "Font",  "FontHeight",
+    "Italic",      "UnderLine", "OnLine", "Back",   "Color1", "Color2",   "Color3", "GradMode", "Brows", "BroURL", "Id"};
+
+// ---- lines -----------------------------------------------------------------
 
 // Lines as the file holds them: CR LF, LF and a lone CR each end one.
 inline std::vector<std::string> Lines(const std::string& b) {

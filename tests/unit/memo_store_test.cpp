@@ -4,6 +4,7 @@
 
 #include "core/keys.h"
 #include "fake_fs.h"
+#include "ini_lines.h"
 
 namespace dz {
 namespace {
@@ -17,7 +18,8 @@ class MemoStoreTest : public ::testing::Test {
 };
 
 TEST_F(MemoStoreTest, TemplateDefaultsGiveAWhiteFramedTopmostMemo) {
-  NewMemo m = ApplyTemplate(cat, 0, "");
+  NewMemo m = ApplyTemplate(cat, "", "id0");
+  EXPECT_EQ(m.number, 0);
   EXPECT_EQ(fs.replaceCalls, 1);
   EXPECT_EQ(m.font.face, kDefaultFace);
   EXPECT_EQ(m.font.height, 15);
@@ -32,7 +34,7 @@ TEST_F(MemoStoreTest, TemplateDefaultsGiveAWhiteFramedTopmostMemo) {
                                "\r\n0FontHeight=15\r\n0Italic=0\r\n0UnderLine=0\r\n0OnLine=0\r\n"
                                "0Style=1\r\n0x=0\r\n0y=0\r\n0h=100\r\n0l=100\r\n0Back=1\r\n"
                                "0Color1=16777215\r\n0Color2=16777215\r\n0Color3=16777215\r\n"
-                               "0GradMode=0\r\n0Text=\r\n0WindowLebel=0\r\n";
+                               "0GradMode=0\r\n0Text=\r\n0WindowLebel=0\r\n0Id=id0\r\nNo=1\r\n";
   EXPECT_EQ(fs.files["data/data1.dat"], expected);
   EXPECT_FALSE(Has(0, "Brows"));
   EXPECT_FALSE(Has(0, "BroURL"));
@@ -45,7 +47,8 @@ TEST_F(MemoStoreTest, TemplateKeysAreCopied) {
          "Templatex=10\r\nTemplatey=20\r\nTemplateh=300\r\nTemplatel=200\r\nTemplateBack=C:\\pic.png\r\n"
          "TemplateColor1=1\r\nTemplateColor2=2\r\nTemplateColor3=3\r\nTemplateGradMode=2\r\n"
          "TemplateWindowLebel=1\r\n");
-  NewMemo m = ApplyTemplate(cat, 3, "a$$b");
+  NewMemo m = ApplyTemplate(cat, "a$$b", "id3");
+  EXPECT_EQ(m.number, 3);  // after the file's last memo
   EXPECT_EQ(fs.replaceCalls, 1);
   EXPECT_EQ(m.font.face, "Arial");
   EXPECT_EQ(m.font.height, -20);
@@ -64,6 +67,8 @@ TEST_F(MemoStoreTest, TemplateKeysAreCopied) {
   EXPECT_EQ(Key(3, "GradMode"), "2");
   EXPECT_EQ(Key(3, "Text"), "a$$b");
   EXPECT_EQ(Key(3, "WindowLebel"), "1");
+  EXPECT_EQ(Key(3, "Id"), "id3");
+  EXPECT_EQ(cat.Read(kSecMemos, "No", ""), "4");
 }
 
 TEST_F(MemoStoreTest, LoadTableClampsTheCount) {
@@ -133,75 +138,14 @@ TEST_F(MemoStoreTest, LoadTableReadsALongBrowserAddressWhole) {
   EXPECT_EQ(t.memos[0].broUrl, url);
 }
 
-TEST_F(MemoStoreTest, SaveTableWritesEverythingInOneReplacement) {
-  fs.Put("data/data1.dat", "");
-  EXPECT_EQ(LoadTable(cat, kDefaultHomePage).count, 0);
-  TableSnapshot snap;
-  snap.vOffset[7] = 70;
-  snap.hOffset[99] = -3;
-  snap.custColors[2] = 0x00FF8040;
-  snap.count = 2;
-  snap.places = {{1, 2, 3, 4}, {-5, -6, 70, 80}};
-  ASSERT_TRUE(SaveTable(cat, snap));
-  EXPECT_EQ(fs.replaceCalls, 1);
-
-  IniDocument d = IniDocument::Parse(fs.files["data/data1.dat"]);
-  for (int k = 0; k < 100; ++k) {
-    EXPECT_EQ(d.Get("Xdata", OffsetKey(k)), k == 7 ? "70" : "0");
-    EXPECT_EQ(d.Get("Ydata", OffsetKey(k)), k == 99 ? "-3" : "0");
-  }
-  for (int k = 0; k < 16; ++k)
-    EXPECT_EQ(d.Get(kSecMemos, "CustColor" + std::to_string(k)), k == 2 ? "16744512" : "0");
-  EXPECT_EQ(d.Get(kSecMemos, "No"), "2");
-  EXPECT_EQ(d.Get(kSecMemos, "1x"), "-5");
-  EXPECT_EQ(d.Get(kSecMemos, "1y"), "-6");
-  EXPECT_EQ(d.Get(kSecMemos, "1h"), "70");
-  EXPECT_EQ(d.Get(kSecMemos, "1l"), "80");
-
-  LoadedTable t = LoadTable(cat, kDefaultHomePage);
-  EXPECT_EQ(t.count, 2);
-  EXPECT_EQ(t.custColors[2], 0x00FF8040u);
-  EXPECT_EQ(t.memos[0].place.w, 3);
-}
-
-TEST_F(MemoStoreTest, SaveTableLeavesThePlacementOfAMemoWithoutWindowAsStored) {
-  fs.Put("data/data1.dat", "[ChildWindow]\r\nNo=2\r\n1x=77\r\n1y=88\r\n1h=99\r\n1l=66\r\n");
-  TableSnapshot snap;
-  snap.count = 2;
-  snap.places = {{1, 2, 3, 4}, {0, 0, 0, 0}};
-  snap.keepStored = {false, true};
-  ASSERT_TRUE(SaveTable(cat, snap));
-  IniDocument d = IniDocument::Parse(fs.files["data/data1.dat"]);
-  EXPECT_EQ(d.Get(kSecMemos, "0x"), "1");
-  EXPECT_EQ(d.Get(kSecMemos, "1x"), "77");
-  EXPECT_EQ(d.Get(kSecMemos, "1y"), "88");
-  EXPECT_EQ(d.Get(kSecMemos, "1h"), "99");
-  EXPECT_EQ(d.Get(kSecMemos, "1l"), "66");
-  EXPECT_EQ(d.Get(kSecMemos, "No"), "2");
-}
-
-TEST_F(MemoStoreTest, SaveTableOfAnEmptyCategory) {
-  TableSnapshot snap;  // offsets and colours all zero
-  ASSERT_TRUE(SaveTable(cat, snap));
-  IniDocument d = IniDocument::Parse(fs.files["data/data1.dat"]);
-  EXPECT_EQ(d.Get(kSecMemos, "No"), "0");
-  EXPECT_EQ(d.Get("Xdata", "No99"), "0");
-  EXPECT_EQ(d.Get("Ydata", "No0"), "0");
-  EXPECT_EQ(d.Get(kSecMemos, "CustColor15"), "0");
-  ASSERT_TRUE(SaveTable(cat, snap));
-  EXPECT_EQ(fs.replaceCalls, 1);  // an unchanged save writes nothing
-}
-
-const char* const kAllProps[] = {"WindowLebel", "FontColor", "Style", "x",      "y",      "h",        "l",
-                                 "Text",        "Font",      "FontHeight", "Italic", "UnderLine", "OnLine",
-                                 "Back",        "Color1",    "Color2", "Color3", "GradMode", "Brows", "BroURL"};
+using test::kMemoProperties;
 
 TEST_F(MemoStoreTest, DeletingTheFirstOfThreeMovesEveryKeyDown) {
   // Every value names its memo, so a wrong move shows.
   const std::string longText(8191, 'T');
   std::string file = "[ChildWindow]\r\nNo=3\r\n";
   for (int n = 0; n < 3; ++n)
-    for (const char* p : kAllProps) {
+    for (const char* p : kMemoProperties) {
       std::string v = std::to_string(n) + "-" + p;
       if (std::string(p) == "Text") v = n == 1 ? longText + "$$x" : n == 2 ? "\x83\x5c$`" : v;
       file += MemoKey(n, p) + "=" + v + "\r\n";
@@ -210,14 +154,14 @@ TEST_F(MemoStoreTest, DeletingTheFirstOfThreeMovesEveryKeyDown) {
 
   ASSERT_TRUE(RenumberAfterDelete(cat, 0, 3));
   EXPECT_EQ(fs.replaceCalls, 1);
-  for (const char* p : kAllProps) {
+  for (const char* p : kMemoProperties) {
     if (std::string(p) == "Text") continue;
     EXPECT_EQ(Key(0, p), std::string("1-") + p);
     EXPECT_EQ(Key(1, p), std::string("2-") + p);
   }
   EXPECT_EQ(cat.Get(kSecMemos, "0Text"), longText + "$$x");  // moved whole, not cut
   EXPECT_EQ(Key(1, "Text"), "\x83\x5c$`");
-  for (const char* p : kAllProps) {
+  for (const char* p : kMemoProperties) {
     if (std::string(p) == "WindowLebel")
       EXPECT_EQ(Key(2, p), "2-WindowLebel");  // creation rewrites it
     else

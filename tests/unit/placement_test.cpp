@@ -35,16 +35,16 @@ TEST(Placement, ReachableMemosNeverMove) {
 }
 
 TEST(Placement, ExactlyAGripIsReachableOnePixelLessIsNot) {
-  // 32 x 16 visible at the bottom-right corner.
-  ExpectStays(R(1888, 1024, 2088, 1124), kOne);
-  // 31 wide: brought fully inside, keeping its size.
-  ExpectMovedTo(R(1889, 1024, 2089, 1124), kOne, R(1720, 940, 1920, 1040));
+  // 16 x 16 visible at the bottom-right corner.
+  ExpectStays(R(1904, 1024, 2104, 1124), kOne);
+  // 15 wide: brought fully inside, keeping its size.
+  ExpectMovedTo(R(1905, 1024, 2105, 1124), kOne, R(1720, 940, 1920, 1040));
   // 15 high, over the top edge.
   ExpectMovedTo(R(300, -85, 500, 15), kOne, R(300, 0, 500, 100));
   ExpectStays(R(300, -84, 500, 16), kOne);
   // A memo narrower than a grip needs only its own width visible.
-  ExpectStays(R(1900, 500, 1920, 600), kOne);
-  ExpectMovedTo(R(1901, 500, 1921, 600), kOne, R(1900, 500, 1920, 600));
+  ExpectStays(R(1910, 500, 1920, 600), kOne);
+  ExpectMovedTo(R(1911, 500, 1921, 600), kOne, R(1910, 500, 1920, 600));
 }
 
 TEST(Placement, OffScreenGoesToTheNearestMonitor) {
@@ -71,18 +71,65 @@ TEST(Placement, LargerThanTheMonitorIsShrunkToIt) {
 }
 
 TEST(Placement, StraddlingTwoMonitors) {
-  // Two monitors side by side, same height: 20 px on each side of the seam
-  // make a 40 px wide piece the user can grab.
+  // Two monitors side by side, same height: 8 px on each side of the seam
+  // make a 16 px wide piece the user can grab.
   const std::vector<Rect> side = {R(0, 0, 1000, 800), R(1000, 0, 2000, 800)};
-  ExpectStays(R(980, 784, 1020, 984), side);                // 20 + 20 wide, 16 high
-  EXPECT_FALSE(IsReachable(R(980, 785, 1020, 985), side));  // 15 high
+  ExpectStays(R(992, 784, 1008, 984), side);                // 8 + 8 wide, 16 high
+  EXPECT_FALSE(IsReachable(R(992, 785, 1008, 985), side));  // 15 high
   // Monitors of different heights: the piece must lie within both.
   const std::vector<Rect> steps = {R(0, 0, 1000, 800), R(1000, 500, 2000, 1300)};
-  EXPECT_FALSE(IsReachable(R(980, 490, 1020, 510), steps));   // right half only 10 high
-  EXPECT_TRUE(IsReachable(R(980, 500, 1020, 516), steps));
+  EXPECT_FALSE(IsReachable(R(992, 490, 1008, 510), steps));   // right half only 10 high
+  EXPECT_TRUE(IsReachable(R(992, 500, 1008, 516), steps));
   // Straddling, not reachable: goes to the one it overlaps more.
   ExpectMovedTo(R(990, -100, 1200, 5), side, R(1000, 0, 1210, 105));
   ExpectMovedTo(R(800, -100, 1010, 5), side, R(790, 0, 1000, 105));
+}
+
+TEST(Placement, StoredEdgesAreComputedIn64Bits) {
+  struct Row {
+    int32_t x, y, w, h;
+    Edges edges;
+    bool fits;
+  } rows[] = {
+      {2147483600, 300, 200, 120, {2147483600, 300, 2147483800, 420}, false},
+      {INT32_MAX, INT32_MAX, 100, 100, {INT32_MAX, INT32_MAX, 2147483747LL, 2147483747LL}, false},
+      {0, 0, INT32_MAX, 1, {0, 0, INT32_MAX, 1}, true},
+      {1, 0, INT32_MAX, 1, {1, 0, 2147483648LL, 1}, false},
+      {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, {INT32_MIN, INT32_MIN, -1, -1}, true},
+      // A negative size is no size, as window creation takes it.
+      {10, 20, -5, INT32_MIN, {10, 20, 10, 20}, true},
+  };
+  for (const Row& r : rows) {
+    const Edges e = WindowEdges(r.x, r.y, r.w, r.h);
+    EXPECT_EQ(e, r.edges) << r.x << "," << r.y << " " << r.w << "x" << r.h << ": " << e.left << "," << e.top
+                          << "," << e.right << "," << e.bottom;
+    EXPECT_EQ(FitsWindow(e), r.fits) << r.x << "," << r.y << " " << r.w << "x" << r.h;
+  }
+}
+
+TEST(Placement, PlacesAtTheIntegerLimitKeepTheirSize) {
+  struct Row {
+    Edges memo;
+    std::vector<Rect> monitors;
+    Rect want;
+  } rows[] = {
+      {WindowEdges(2147483600, 300, 200, 120), kOne, R(1720, 300, 1920, 420)},
+      {WindowEdges(INT32_MAX, INT32_MAX, 100, 100), kOne, R(1820, 940, 1920, 1040)},
+      {WindowEdges(INT32_MIN, 500, 100, 100), kTwo, R(-1280, 500, -1180, 600)},
+      // Partly on screen, but no window can reach that far: shrunk to the monitor.
+      {WindowEdges(100, 100, INT32_MAX, 50), kOne, R(0, 100, 1920, 150)},
+      // No monitor known: moved back just far enough.
+      {WindowEdges(2147483600, 5, 200, 100), {}, R(2147483447, 5, INT32_MAX, 105)},
+  };
+  for (const Row& r : rows) {
+    const PlacementResult p = PlaceOnScreen(r.memo, r.monitors);
+    EXPECT_TRUE(p.moved);
+    EXPECT_EQ(p.rect, r.want) << r.memo.left << "," << r.memo.top << " -> " << p.rect.left << "," << p.rect.top
+                              << "," << p.rect.right << "," << p.rect.bottom;
+  }
+  // What fits stays, with or without monitors.
+  EXPECT_FALSE(PlaceOnScreen(WindowEdges(5, 5, 10, 10), {}).moved);
+  EXPECT_FALSE(PlaceOnScreen(WindowEdges(100, 100, 200, 100), kOne).moved);
 }
 
 }  // namespace
