@@ -11,6 +11,7 @@ PACKAGES=(
   wine wine64 xvfb xauth x11-utils
   fonts-ipafont-gothic fonts-ipafont-mincho
   imagemagick python3-xlib
+  syncthing curl
 )
 
 SUDO=""

@@ -3,8 +3,8 @@
 # unit tests, the same under AddressSanitizer and UBSan, short fuzzing runs,
 # a build of the Windows program where GoogleTest cannot be found, the
 # end-to-end suite that drives the real dereziz.exe under Wine, the tests of
-# the common dialogs against a build made with Clang, and the release
-# package.
+# the common dialogs against a build made with Clang, three rounds of the
+# sync soak (scripts/sync-soak.sh), and the release package.
 # Every stage runs and reports even when an earlier one failed; a build that
 # fails counts as one failure and skips only the tests that need it. The last
 # line is "N passed, N failed"; the exit status is non-zero when any failed.
@@ -170,6 +170,17 @@ e2e_stage() {
 echo "== end-to-end tests (Wine) =="
 if step build-win bash scripts/build.sh win; then
   e2e_stage "end-to-end tests" build/win e2e
+
+  # Two folders under a real sync service; the long runs are in docs/sync.md.
+  echo "== sync soak (Syncthing, 3 rounds) =="
+  # Seed 50 has both PCs edit at once within the 3 rounds.
+  DEREZIZ_SOAK_SEED=50 DEREZIZ_E2E_TIMEOUT=600 bash scripts/sync-soak.sh 3 2>&1 | tee "$log/sync-soak.txt"
+  soak_rc=${PIPESTATUS[0]}
+  if [ "$soak_rc" -eq 0 ] && tr -d '\r' <"$log/sync-soak.txt" | tail -1 | grep -Eq '^3 rounds, .*, 0 lost$'; then
+    stage_result "sync soak (3 rounds)" 1 0
+  else
+    stage_result "sync soak (3 rounds)" 0 1
+  fi
 else
   stage_result "end-to-end tests (build)" 0 1
 fi

@@ -12,6 +12,7 @@
 #include "app/tray.h"
 #include "browser/browser.h"
 #include "category/category.h"
+#include "category/conflicts.h"
 #include "memo/memo_window.h"
 #include "res/resource.h"
 #include "store/settings_access.h"
@@ -41,13 +42,40 @@ constexpr UINT kFolderChanged = WM_APP + 21;
 // Timer: a change that came while a dialog was open is taken in after it.
 constexpr UINT_PTR kFollowLater = WM_APP + 22;
 
-// Everything that follows changes other programs make to the settings
-// folder starts here; the program's own writes come by as well and are
-// recognised as such by the settings engine.
-void OnFolderChanged(HWND main) {
-  FolderChangeTaken();
+// The notice about folded conflict copies; held back while another box is
+// open (the timer asks again).
+constexpr UINT_PTR kConflictNotice = WM_APP + 23;
+std::string g_conflictNotice;
+
+void ShowConflictNotice(HWND main) {
+  if (MessageBoxOpen()) {
+    SetTimer(main, kConflictNotice, 250, nullptr);
+    return;
+  }
+  KillTimer(main, kConflictNotice);
+  std::string text;
+  text.swap(g_conflictNotice);
+  if (!text.empty()) Tell(text.c_str());
+}
+
+void FollowLater(HWND main) {
   KillTimer(main, kFollowLater);
   if (!FollowCategoryFile()) SetTimer(main, kFollowLater, 500, nullptr);
+}
+
+// Everything that follows changes other programs make to the settings
+// folder starts here; the program's own writes come by as well and are
+// recognised as such by the settings engine. Conflict copies a sync service
+// left are folded in first, so that what they add is followed with the rest.
+void OnFolderChanged(HWND main) {
+  FolderChangeTaken();
+  const std::string notice = FoldConflictCopies();
+  if (!notice.empty()) {
+    if (!g_conflictNotice.empty()) g_conflictNotice += "\n\n";
+    g_conflictNotice += notice;
+    ShowConflictNotice(main);
+  }
+  FollowLater(main);
 }
 
 void OnWriteFailed(HWND main) {
@@ -93,6 +121,9 @@ bool OnMainCreate(HWND hwnd) {
   SetBaseDirectory(NarrowUtf8(dir));
   SetWriteFailureListener([] { PostMessageW(TheProcess().main, kWriteFailed, 0, 0); });
   g_startNotice = OpenStartCategory();
+  // Before the memos are loaded, so that the memos folded in come with them.
+  const std::string folded = FoldConflictCopies();
+  if (!folded.empty()) g_startNotice += (g_startNotice.empty() ? "" : "\n\n") + folded;
   RefreshClock();
   StartMinuteClock(hwnd);
   LoadEditorLibraries();
@@ -159,8 +190,12 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
         OnWriteFailed(hwnd);
         return 0;
       }
+      if (wParam == kConflictNotice) {
+        ShowConflictNotice(hwnd);
+        return 0;
+      }
       if (wParam == kFollowLater) {
-        OnFolderChanged(hwnd);
+        FollowLater(hwnd);
         return 0;
       }
       OnMainTimer(hwnd, wParam);

@@ -137,6 +137,8 @@ void SetBaseDirectory(std::string_view utf8Dir) {
 
 std::wstring BaseDirectory() { return WidenUtf8(ThePaths().baseDir); }
 
+FileSystem& SettingsFileSystem() { return Fs(); }
+
 void SetCurrentCategory(std::string_view sjisName) {
   Paths& p = ThePaths();
   p.categoryName = std::string(sjisName);

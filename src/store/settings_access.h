@@ -13,6 +13,9 @@ SettingsFile& AppFile();
 // "<base>\data\<category>.dat": every memo of the current category.
 SettingsFile& CategoryFile();
 
+// The file access of the two settings files (backups and failure notes
+// included), for another settings file of the base directory.
+FileSystem& SettingsFileSystem();
 // "<base>\backup\bin\<category>.dat": the current category's recently
 // deleted memos. Neither backed up nor reported through the write-failure
 // notice: the delete that writes it tells the user itself.

@@ -184,6 +184,12 @@ class DerezizTest : public ::testing::Test {
 
   // --- preparing the base directory (before Start) ---
   const std::wstring& base() const { return base_; }
+  // A base directory kept as it is, for a run outside a test's own SetUp
+  // that drives programs in folders it did not make (the sync soak).
+  void UseBase(const std::wstring& dir, const std::string& name) {
+    base_ = dir;
+    testName_ = name;
+  }
   std::wstring Path(const std::string& relative) const;  // base + "\" + relative (UTF-8)
   void WriteFile(const std::string& relative, const std::string& bytes);
   void WriteMemoDat(const std::string& bytes) { WriteFile("Memo.dat", bytes); }
@@ -206,7 +212,8 @@ class DerezizTest : public ::testing::Test {
 
   // --- running the program ---
   // Starts dereziz.exe in the base directory and waits until its main window
-  // and `memos` memo windows exist. Returns false (with a failure) when not.
+  // and `memos` memo windows exist (any number when negative: start-up is
+  // over). Returns false (with a failure) when not.
   bool Start(int memos = 0);
   bool Running() const;
   DWORD pid() const { return pi_.dwProcessId; }
