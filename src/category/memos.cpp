@@ -54,13 +54,13 @@ bool DialogOpen() {
   return found;
 }
 
-bool SameFont(HFONT font, const FontSpec& spec, int32_t dpi) {
+bool SameFont(HFONT font, const FontSpec& stored, int32_t dpi) {
   LOGFONTW have = {};
   if (!font || !GetObjectW(font, sizeof have, &have)) return false;
   LOGFONTW want = {};
-  SetFaceName(want, spec.face);
-  return have.lfHeight == ToPixels(spec.height, dpi) && (have.lfItalic != 0) == spec.italic &&
-         (have.lfUnderline != 0) == spec.underline && (have.lfStrikeOut != 0) == spec.strikeout &&
+  SetFaceName(want, stored.face);
+  return have.lfHeight == ToPixels(stored.height, dpi) && (have.lfItalic != 0) == stored.italic &&
+         (have.lfUnderline != 0) == stored.underline && (have.lfStrikeOut != 0) == stored.strikeout &&
          wcscmp(have.lfFaceName, want.lfFaceName) == 0;
 }
 

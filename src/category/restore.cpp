@@ -12,7 +12,6 @@
 #include "memo/memo_window.h"
 #include "res/resource.h"
 #include "store/settings_access.h"
-#include "win/dpi.h"
 #include "win/message.h"
 #include "win/process.h"
 #include "win/text.h"
@@ -64,11 +63,7 @@ void OnRestoreMemo(HWND main, int slot) {
   record.read = MemoState{lm.id, lm.place, memo.vOffset, memo.hOffset};
   // As for a new memo, the count follows the window: its creation
   // messages must not find the number yet.
-  record.shown = ShownPlace(lm.place);
-  record.wnd = CreateMemoWindow(record.shown, lm.style, lm.windowLevel);
-  record.place = lm.place;
-  record.dpi = DpiOfWindow(record.wnd);
-  ReplaceMemoFont(n, CreateMemoFont(lm.font, record.dpi));
+  CreateRecordWindow(n, lm.place, lm.font, lm.style, lm.windowLevel);
   table.count = n + 1;
   if (record.wnd && lm.brows == 1) {
     record.browser = CreateBrowserHost(record.wnd, lm.broUrl);

@@ -11,23 +11,6 @@
 namespace dz {
 namespace {
 
-unsigned char Lower(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; }
-
-// Key names match without regard to ASCII case; a double-byte character
-// matches only itself.
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size();) {
-    if (SjisCharLen(a, i) == 2) {
-      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
-      i += 2;
-    } else {
-      if (Lower(static_cast<unsigned char>(a[i])) != Lower(static_cast<unsigned char>(b[i]))) return false;
-      ++i;
-    }
-  }
-  return true;
-}
 
 // The keys of every memo number found in the section, by number.
 std::map<int, std::vector<std::pair<std::string, std::string>>> KeysByNumber(SettingsFile& file) {
@@ -57,7 +40,7 @@ KeptMemo ReadKeptMemo(SettingsFile& cat, int n) {
 
 void SetProperty(KeptMemo& m, std::string_view property, std::string value) {
   for (auto& entry : m.keys) {
-    if (SameName(entry.first, property)) {
+    if (SameKeyName(entry.first, property)) {
       entry.second = std::move(value);
       return;
     }
@@ -144,7 +127,7 @@ std::vector<BinItem> ListBin(const std::vector<KeptMemo>& memos, size_t max, con
     const KeptMemo& m = memos[i];
     std::string text;
     for (const auto& [prop, value] : m.keys)
-      if (SameName(prop, "Text")) text = value;
+      if (SameKeyName(prop, "Text")) text = value;
     // Seconds would only crowd the menu.
     items.push_back(BinItem{BinCaption(text, clock), m.deleted.substr(0, 16)});
   }

@@ -8,26 +8,10 @@
 namespace dz {
 namespace {
 
-bool IsBlank(unsigned char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 unsigned char Lower(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; }
 
-// ASCII case-insensitive; the trail byte of a double-byte character is
-// compared as it is, so two different Japanese characters never match.
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size();) {
-    if (SjisCharLen(a, i) == 2) {
-      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
-      i += 2;
-    } else {
-      if (Lower(static_cast<unsigned char>(a[i])) != Lower(static_cast<unsigned char>(b[i]))) return false;
-      ++i;
-    }
-  }
-  return true;
+bool IsBlank(unsigned char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
 std::string_view Trim(std::string_view s) {
@@ -63,6 +47,22 @@ bool StartsAsUtf16(std::string_view b) {
 }
 
 }  // namespace
+
+// ASCII case-insensitive; the trail byte of a double-byte character is
+// compared as it is, so two different Japanese characters never match.
+bool SameKeyName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size();) {
+    if (SjisCharLen(a, i) == 2) {
+      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+      i += 2;
+    } else {
+      if (Lower(static_cast<unsigned char>(a[i])) != Lower(static_cast<unsigned char>(b[i]))) return false;
+      ++i;
+    }
+  }
+  return true;
+}
 
 IniDocument::Line IniDocument::MakeLine(std::string text) {
   Line line;
@@ -119,7 +119,7 @@ IniDocument IniDocument::Parse(std::string_view bytes) {
 
 const IniDocument::Section* IniDocument::FindSection(std::string_view section) const {
   for (const Section& s : sections_)
-    if (s.hasHeader && SameName(s.name, section)) return &s;
+    if (s.hasHeader && SameKeyName(s.name, section)) return &s;
   return nullptr;
 }
 
@@ -131,7 +131,7 @@ int IniDocument::FindKey(const Section& s, std::string_view key) {
   for (size_t i = 0; i < s.lines.size(); ++i) {
     const Line& l = s.lines[i];
     if (l.isKey && l.keyLen == key.size() &&
-        SameName(std::string_view(l.text).substr(l.keyPos, l.keyLen), key))
+        SameKeyName(std::string_view(l.text).substr(l.keyPos, l.keyLen), key))
       return static_cast<int>(i);
   }
   return -1;

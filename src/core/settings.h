@@ -13,6 +13,11 @@
 
 namespace dz {
 
+// Whether two section or key names are the same name, as the profile
+// functions compare them: ASCII case is ignored; a double-byte character
+// matches only itself (its trail byte is no letter).
+bool SameKeyName(std::string_view a, std::string_view b);
+
 // Parsed INI text. Every original line is kept; only touched lines change.
 class IniDocument {
  public:

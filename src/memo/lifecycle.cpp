@@ -107,6 +107,16 @@ HFONT CreateMemoFont(const FontSpec& font, int32_t dpi) {
   return CreateFontIndirectW(&lf);
 }
 
+HWND CreateRecordWindow(int n, const Placement& stored, const FontSpec& font, int style, int windowLevel) {
+  Memo& memo = Memos()[n];
+  memo.shown = ShownPlace(stored);
+  memo.wnd = CreateMemoWindow(memo.shown, style, windowLevel);
+  memo.place = stored;
+  memo.dpi = DpiOfWindow(memo.wnd);
+  ReplaceMemoFont(n, CreateMemoFont(font, memo.dpi));
+  return memo.wnd;
+}
+
 HWND CreateMemo(std::string_view escapedText) {
   // The new memo goes after the last one of the file, so the table follows
   // the file first: its records then have the file's numbers.
@@ -128,11 +138,7 @@ HWND CreateMemo(std::string_view escapedText) {
   memo.id = id;
   memo.vOffset = memo.hOffset = 0;
   memo.read = MemoState{id, nm.place, 0, 0};
-  memo.shown = ShownPlace(nm.place);
-  memo.wnd = CreateMemoWindow(memo.shown, nm.style, nm.windowLevel);
-  memo.place = nm.place;
-  memo.dpi = DpiOfWindow(memo.wnd);
-  ReplaceMemoFont(n, CreateMemoFont(nm.font, memo.dpi));
+  CreateRecordWindow(n, nm.place, nm.font, nm.style, nm.windowLevel);
   m.count = n + 1;
   return memo.wnd;
 }

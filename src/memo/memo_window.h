@@ -29,6 +29,9 @@ std::vector<Rect> MonitorRects();
 // The window place of a stored one, on the monitor the place belongs to.
 Placement ShownPlace(const Placement& stored, const std::vector<ScaledMonitor>& monitors);
 Placement ShownPlace(const Placement& stored);
+// Gives record n of the table its window, shown at the scale of the monitor
+// the stored place belongs to, and its font at that scale; returns the window.
+HWND CreateRecordWindow(int n, const Placement& stored, const FontSpec& font, int style, int windowLevel);
 // What to store for memo n's window as it is now: the values last read or
 // stored where the window still shows them, converted ones where it moved
 // or was resized.
