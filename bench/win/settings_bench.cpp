@@ -43,9 +43,9 @@ std::string FullCategory(size_t textLen) {
 // Counts the file replacements of the engine.
 class CountingFs : public dz::WinFileSystem {
  public:
-  bool ReplaceAtomically(const std::string& path, std::string_view bytes) override {
+  bool Replace(const std::string& path, std::string_view bytes, const std::function<bool()>& stillSafe) override {
     ++replacements;
-    return WinFileSystem::ReplaceAtomically(path, bytes);
+    return WinFileSystem::Replace(path, bytes, stillSafe);
   }
   int replacements = 0;
 };
@@ -175,7 +175,7 @@ int wmain(int argc, wchar_t** argv) {
   g_ansiPath = g_path;  // the work directory is plain ASCII
   const std::string full = FullCategory(textBytes);
   CountingFs fs;
-  auto fresh = [&] { fs.WinFileSystem::ReplaceAtomically(g_path, full); };
+  auto fresh = [&] { fs.WinFileSystem::Replace(g_path, full, nullptr); };
 
   const std::string path2 = dz::NarrowUtf8(dir + L"\\data2.dat");
   const std::string appPath = dz::NarrowUtf8(dir + L"\\Memo.dat");
@@ -231,8 +231,8 @@ int wmain(int argc, wchar_t** argv) {
     // Category switch: the table of data1 saved with its memos moved, data2
     // named current, the table of data2 loaded.
     fresh();
-    fs.WinFileSystem::ReplaceAtomically(path2, full);
-    fs.WinFileSystem::ReplaceAtomically(appPath, app);
+    fs.WinFileSystem::Replace(path2, full, nullptr);
+    fs.WinFileSystem::Replace(appPath, app, nullptr);
     g_writes = 0;
     t0 = Now();
     KeySaveTable(r + 1);
@@ -242,7 +242,7 @@ int wmain(int argc, wchar_t** argv) {
     kc.push_back(Now() - t0);
     keySwitch = g_writes;
     fresh();
-    fs.WinFileSystem::ReplaceAtomically(appPath, app);
+    fs.WinFileSystem::Replace(appPath, app, nullptr);
     {
       dz::SettingsFile cat(fs, g_path), appFile(fs, appPath), next(fs, path2);
       cat.Read(dz::kSecMemos, "No", "");

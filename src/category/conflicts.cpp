@@ -119,9 +119,19 @@ void FoldCategoryCopy(const std::string& name, const std::string& category, Outc
   const bool current = SameCategoryName(category, CurrentCategory());
   SettingsFile other(SettingsFileSystem(), CategoryFilePath(category));
   SettingsFile& target = current ? CategoryFile() : other;
+  // A sync service moves the file aside as the copy and then puts its
+  // winner in: folded into the gap, the memos would go with the move.
+  const std::wstring targetPath = ExtendedPath(WidenUtf8(target.path()));
+  for (int waited = 0; waited < 1000 && GetFileAttributesW(targetPath.c_str()) == INVALID_FILE_ATTRIBUTES; waited += 10)
+    Sleep(10);
   if (!copy.Readable() || !target.Readable()) return;
-  const MemoFold fold = PlanMemoFold(ReadStoredMemos(copy), ReadStoredMemos(target));
-  if (!AppendMemos(target, fold.add)) return;
+  MemoFold fold;
+  // Planned and added as one: a file replaced meanwhile is planned again.
+  const bool folded = target.Transaction([&] {
+    fold = PlanMemoFold(ReadStoredMemos(copy), ReadStoredMemos(target));
+    return AppendMemos(target, fold.add);
+  });
+  if (!folded) return;
   // The memos added get their windows the way any memo of the file does.
   if (current && !fold.add.empty()) SyncTable(true);
   const std::optional<std::wstring> now = Settle(path, name, static_cast<int>(fold.add.size()), out);

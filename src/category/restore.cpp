@@ -44,14 +44,22 @@ void OnRestoreMemo(HWND main, int slot) {
   }
   std::vector<KeptMemo> kept = ReadBin(BinFile());
   if (slot < 0 || static_cast<size_t>(slot) >= kept.size()) return;
-  const int n = table.count;
   const KeptMemo memo = kept[static_cast<size_t>(slot)];
-  if (!WriteRestoredMemo(CategoryFile(), n, memo)) {
+  const int n = WriteRestoredMemo(CategoryFile(), memo);
+  if (n < 0) {
     Tell(("メモを戻せませんでした。設定ファイルに書き込めません。\n" + CategoryFile().path()).c_str());
     return;
   }
   kept.erase(kept.begin() + slot);
   const bool dropped = WriteBin(BinFile(), kept);
+  if (!dropped)
+    Tell(("メモを戻しましたが、削除したメモの一覧から外せませんでした。\n" + BinFile().path()).c_str());
+  if (n != table.count) {
+    // Another program added memos just now: they and this one get their
+    // windows the way any memo of the file does.
+    SyncTable(true);
+    return;
+  }
 
   const LoadedMemo lm = LoadMemo(CategoryFile(), n, kDefaultHomePage);
   Memo& record = table[n];
@@ -70,8 +78,6 @@ void OnRestoreMemo(HWND main, int slot) {
     if (record.browser) InvalidateRect(record.wnd, nullptr, FALSE);
   }
   if (record.wnd) SetForegroundWindow(record.wnd);
-  if (!dropped)
-    Tell(("メモを戻しましたが、削除したメモの一覧から外せませんでした。\n" + BinFile().path()).c_str());
 }
 
 }  // namespace dz

@@ -87,10 +87,9 @@ bool HasNumber(std::string_view s) {
 
 // Count and names in one batch: one replacement, and only of what changed.
 bool WriteList(SettingsFile& app, const std::vector<std::string>& names) {
-  app.BeginBatch();
   app.WriteInt(kSecCategory, kCountKey, static_cast<int32_t>(names.size()));
   for (size_t k = 0; k < names.size(); ++k) app.Write(kSecCategory, NameKey(static_cast<int>(k) + 1), names[k]);
-  return app.EndBatch();
+  return true;
 }
 
 }  // namespace
@@ -193,22 +192,32 @@ int FindCategory(const std::vector<std::string>& names, std::string_view name) {
   return -1;
 }
 
+// The list is read and written as one: a category another program added
+// to the file meanwhile stays in it.
 CategoryStatus AddCategory(SettingsFile& app, std::string_view name, size_t baseDirChars) {
-  std::vector<std::string> names = ReadCategories(app);
-  if (names.size() >= static_cast<size_t>(kMaxCategories)) return CategoryStatus::kListFull;
-  const CategoryStatus s = CheckNewCategoryName(name, baseDirChars, names);
-  if (s != CategoryStatus::kOk) return s;
-  names.emplace_back(name);
-  return WriteList(app, names) ? CategoryStatus::kOk : CategoryStatus::kWriteFailed;
+  CategoryStatus s = CategoryStatus::kOk;
+  const bool stored = app.Transaction([&] {
+    std::vector<std::string> names = ReadCategories(app);
+    s = names.size() >= static_cast<size_t>(kMaxCategories) ? CategoryStatus::kListFull
+                                                              : CheckNewCategoryName(name, baseDirChars, names);
+    if (s != CategoryStatus::kOk) return false;
+    names.emplace_back(name);
+    return WriteList(app, names);
+  });
+  return s != CategoryStatus::kOk || stored ? s : CategoryStatus::kWriteFailed;
 }
 
 CategoryStatus DeleteCategory(SettingsFile& app, std::string_view current) {
-  std::vector<std::string> names = ReadCategories(app);
-  if (names.size() <= 1) return CategoryStatus::kOnlyOne;
-  const int p = FindCategory(names, current);
-  if (p < 0) return CategoryStatus::kNotInList;
-  names.erase(names.begin() + p);
-  return WriteList(app, names) ? CategoryStatus::kOk : CategoryStatus::kWriteFailed;
+  CategoryStatus s = CategoryStatus::kOk;
+  const bool stored = app.Transaction([&] {
+    std::vector<std::string> names = ReadCategories(app);
+    const int p = FindCategory(names, current);
+    s = names.size() <= 1 ? CategoryStatus::kOnlyOne : p < 0 ? CategoryStatus::kNotInList : CategoryStatus::kOk;
+    if (s != CategoryStatus::kOk) return false;
+    names.erase(names.begin() + p);
+    return WriteList(app, names);
+  });
+  return s != CategoryStatus::kOk || stored ? s : CategoryStatus::kWriteFailed;
 }
 
 CategoryStatus CategoryToOpen(SettingsFile& app, int k, size_t baseDirChars, std::string* name) {

@@ -159,13 +159,10 @@ MemoFold PlanMemoFold(const std::vector<StoredMemo>& copy, const std::vector<Sto
 
 bool AppendMemos(SettingsFile& cat, const std::vector<StoredMemo>& memos) {
   if (memos.empty()) return true;
-  cat.BeginBatch();
+  return cat.Transaction([&] {
   const int count = StoredMemoCount(cat);
   const int end = count + static_cast<int>(memos.size());
-  if (end > kMaxMemos) {
-    cat.EndBatch();
-    return false;
-  }
+  if (end > kMaxMemos) return false;
   // Keys a deleted memo left under these numbers would read as the new
   // memo's own.
   for (const auto& kv : cat.Entries(kSecMemos)) {
@@ -180,7 +177,8 @@ bool AppendMemos(SettingsFile& cat, const std::vector<StoredMemo>& memos) {
     cat.WriteInt(kSecHOffset, OffsetKey(n), 0);
   }
   cat.WriteInt(kSecMemos, "No", end);
-  return cat.EndBatch();
+  return true;
+  });
 }
 
 CategoryFold PlanCategoryFold(const std::vector<std::string>& copy, const std::vector<std::string>& here,

@@ -6,6 +6,7 @@
 #include "core/display_text.h"
 #include "core/keys.h"
 #include "core/link_scan.h"
+#include "core/memo_store.h"
 #include "core/sjis.h"
 
 namespace dz {
@@ -85,9 +86,13 @@ bool KeepInBin(SettingsFile& bin, const KeptMemo& m) {
   return WriteBin(bin, memos);
 }
 
-bool WriteRestoredMemo(SettingsFile& cat, int n, const KeptMemo& m) {
-  if (!cat.Readable()) return false;
-  cat.BeginBatch();
+int WriteRestoredMemo(SettingsFile& cat, const KeptMemo& m) {
+  int n = -1;
+  const bool stored = cat.Transaction([&] {
+  // After the last memo of the file as it is now: another program may
+  // have added memos this one has not shown yet.
+  n = StoredMemoCount(cat);
+  if (n >= kMaxMemos || !cat.Readable()) return false;
   for (const auto& [key, value] : cat.Entries(kSecMemos)) {
     int k = 0;
     std::string_view prop;
@@ -97,7 +102,9 @@ bool WriteRestoredMemo(SettingsFile& cat, int n, const KeptMemo& m) {
   cat.WriteInt(kSecVOffset, OffsetKey(n), m.vOffset);
   cat.WriteInt(kSecHOffset, OffsetKey(n), m.hOffset);
   cat.WriteInt(kSecMemos, "No", n + 1);
-  return cat.EndBatch();
+  return true;
+  });
+  return stored ? n : -1;
 }
 
 std::string BinCaption(std::string_view storedText, const ClockFields& clock) {

@@ -47,9 +47,10 @@ bool WriteBin(SettingsFile& bin, const std::vector<KeptMemo>& memos);
 // Puts m in front of the bin, dropping the oldest beyond kBinKept.
 bool KeepInBin(SettingsFile& bin, const KeptMemo& m);
 
-// Writes m as memo n of the category (any keys n had before go, the count
-// becomes n + 1), as one replacement. False when nothing was written.
-bool WriteRestoredMemo(SettingsFile& cat, int n, const KeptMemo& m);
+// Writes m after the last memo of the file as it is now (any keys its
+// number had before go, the count goes up by one), as one replacement.
+// Returns its number, or -1 when the category is full or nothing was written.
+int WriteRestoredMemo(SettingsFile& cat, const KeptMemo& m);
 
 // The menu caption of a kept memo: the first line that is not empty of
 // what the memo showed, at most kBinCaptionChars characters (never half of

@@ -88,29 +88,30 @@ FontSpec ReadFont(SettingsFile& cat, int n) {
 
 NewMemo ApplyTemplate(SettingsFile& cat, std::string_view escapedText, const std::string& id) {
   NewMemo m;
-  cat.BeginBatch();
-  // Counted inside the batch: the number is the file's, whatever another
-  // program added since this one last read it.
-  const int n = StoredMemoCount(cat);
-  if (n >= kMaxMemos || !cat.Readable()) {
-    cat.EndBatch();
-    return m;
-  }
-  // Values are copied as text, as stored; the window code gets them parsed.
-  for (const Copy& c : kTemplate) {
-    std::string v = cat.Read(kSecMemos, c.from, c.def ? c.def : kDefaultFace);
-    cat.Write(kSecMemos, MemoKey(n, c.to), v);
-  }
-  cat.Write(kSecMemos, MemoKey(n, "Text"), escapedText);
-  std::string level = cat.Read(kSecMemos, "TemplateWindowLebel", "0");
-  cat.Write(kSecMemos, MemoKey(n, "WindowLebel"), level);
-  cat.Write(kSecMemos, MemoKey(n, "Id"), id);
-  cat.WriteInt(kSecMemos, "No", n + 1);
-  // Offsets left behind by a memo that once had this number.
-  cat.Remove(kSecVOffset, OffsetKey(n));
-  cat.Remove(kSecHOffset, OffsetKey(n));
-
-  m.stored = cat.EndBatch();
+  int n = -1;
+  std::string level;
+  // Counted inside: the number is the file's, whatever another program
+  // added since this one last read it.
+  const bool stored = cat.Transaction([&] {
+    n = StoredMemoCount(cat);
+    if (n >= kMaxMemos || !cat.Readable()) return false;
+    // Values are copied as text, as stored; the window code gets them parsed.
+    for (const Copy& c : kTemplate) {
+      std::string v = cat.Read(kSecMemos, c.from, c.def ? c.def : kDefaultFace);
+      cat.Write(kSecMemos, MemoKey(n, c.to), v);
+    }
+    cat.Write(kSecMemos, MemoKey(n, "Text"), escapedText);
+    level = cat.Read(kSecMemos, "TemplateWindowLebel", "0");
+    cat.Write(kSecMemos, MemoKey(n, "WindowLebel"), level);
+    cat.Write(kSecMemos, MemoKey(n, "Id"), id);
+    cat.WriteInt(kSecMemos, "No", n + 1);
+    // Offsets left behind by a memo that once had this number.
+    cat.Remove(kSecVOffset, OffsetKey(n));
+    cat.Remove(kSecHOffset, OffsetKey(n));
+    return true;
+  });
+  if (n >= kMaxMemos || n < 0) return m;
+  m.stored = stored;
   m.number = n;
   m.font = ReadFont(cat, n);
   m.style = MemoInt(cat, n, "Style", 1);

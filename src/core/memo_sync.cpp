@@ -125,24 +125,21 @@ std::vector<KeyWrite> TableWrites(const TableState& read, const TableState& mine
 }
 
 bool SaveTable(SettingsFile& cat, const TableState& read, const TableState& mine) {
-  cat.BeginBatch();
-  const TableState now = ReadTableState(cat);
-  bool ok = cat.Readable();
-  if (ok)
-    for (const KeyWrite& w : TableWrites(read, mine, now)) ok = cat.Write(w.section, w.key, w.value) && ok;
-  return cat.EndBatch() && ok;
+  return cat.Transaction([&] {
+    const TableState now = ReadTableState(cat);
+    bool ok = cat.Readable();
+    if (ok)
+      for (const KeyWrite& w : TableWrites(read, mine, now)) ok = cat.Write(w.section, w.key, w.value) && ok;
+    return ok;
+  });
 }
 
-bool DeleteStoredMemo(SettingsFile& cat, const std::string& id, int number) {
-  cat.BeginBatch();
+namespace {
+bool DeleteFromFileNow(SettingsFile& cat, const std::string& id, int number) {
   const TableState now = ReadTableState(cat);
   const int count = static_cast<int>(now.memos.size());
   const int f = FindMemo(MemoIds(now), id, number);
-  if (f < 0 || !cat.Readable()) {
-    const bool readable = cat.Readable();
-    cat.EndBatch();
-    return readable;
-  }
+  if (f < 0 || !cat.Readable()) return cat.Readable();
   RenumberAfterDelete(cat, f, count);
   // The scroll offsets are kept by number too.
   for (int m = f; m < count - 1; ++m) {
@@ -153,7 +150,12 @@ bool DeleteStoredMemo(SettingsFile& cat, const std::string& id, int number) {
   cat.Remove(kSecVOffset, OffsetKey(count - 1));
   cat.Remove(kSecHOffset, OffsetKey(count - 1));
   cat.WriteInt(kSecMemos, "No", count - 1);
-  return cat.EndBatch();
+  return true;
+}
+}  // namespace
+
+bool DeleteStoredMemo(SettingsFile& cat, const std::string& id, int number) {
+  return cat.Transaction([&] { return DeleteFromFileNow(cat, id, number); });
 }
 
 bool SplitMemoKey(std::string_view key, int* n, std::string_view* property) {
@@ -181,12 +183,10 @@ MemoKeys ReadMemoKeys(SettingsFile& cat, int n) {
 
 int AppendMemo(SettingsFile& cat, const MemoKeys& keys, const std::string& id, const std::string& text, int dx,
                int dy) {
-  cat.BeginBatch();
-  const int n = StoredMemoCount(cat);
-  if (n >= kMaxMemos || !cat.Readable()) {
-    cat.EndBatch();
-    return -1;
-  }
+  int n = -1;
+  const bool stored = cat.Transaction([&] {
+  n = StoredMemoCount(cat);
+  if (n >= kMaxMemos || !cat.Readable()) return false;
   for (const auto& [prop, value] : keys) {
     if (prop == kIdProp || prop == "Text") continue;
     std::string v = value;
@@ -199,7 +199,9 @@ int AppendMemo(SettingsFile& cat, const MemoKeys& keys, const std::string& id, c
   cat.WriteInt(kSecMemos, "No", n + 1);
   cat.Remove(kSecVOffset, OffsetKey(n));
   cat.Remove(kSecHOffset, OffsetKey(n));
-  return cat.EndBatch() ? n : -1;
+  return true;
+  });
+  return stored ? n : -1;
 }
 
 bool AddMissingIds(IniDocument& doc, const std::vector<std::string>& ids) {

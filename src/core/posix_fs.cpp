@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace dz {
@@ -74,7 +75,7 @@ bool PosixFileSystem::ReadAll(const std::string& path, std::string* bytes) {
   return ok;
 }
 
-bool PosixFileSystem::ReplaceAtomically(const std::string& path, std::string_view bytes) {
+bool PosixFileSystem::Replace(const std::string& path, std::string_view bytes, const std::function<bool()>& stillSafe) {
   std::string dir = Parent(path);
   if (!MakeDirs(dir)) return false;
   std::string tmp = path + ".XXXXXX";
@@ -86,6 +87,7 @@ bool PosixFileSystem::ReplaceAtomically(const std::string& path, std::string_vie
   if (stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
   bool ok = fchmod(fd, mode) == 0 && WriteFully(fd, bytes) && fsync(fd) == 0;
   ok = close(fd) == 0 && ok;
+  if (ok && stillSafe && !stillSafe()) ok = false;
   if (ok) ok = rename(tmp.c_str(), path.c_str()) == 0;
   if (!ok) {
     unlink(tmp.c_str());
@@ -98,6 +100,11 @@ bool PosixFileSystem::ReplaceAtomically(const std::string& path, std::string_vie
     close(dfd);
   }
   return true;
+}
+
+void PosixFileSystem::Pause(int ms) {
+  const struct timespec t = {ms / 1000, (ms % 1000) * 1000000L};
+  nanosleep(&t, nullptr);
 }
 
 }  // namespace dz

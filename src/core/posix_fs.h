@@ -10,7 +10,8 @@ class PosixFileSystem : public FileSystem {
  public:
   FileStamp Stamp(const std::string& path) override;
   bool ReadAll(const std::string& path, std::string* bytes) override;
-  bool ReplaceAtomically(const std::string& path, std::string_view bytes) override;
+  bool Replace(const std::string& path, std::string_view bytes, const std::function<bool()>& stillSafe) override;
+  void Pause(int ms) override;
 };
 }  // namespace dz
 #endif

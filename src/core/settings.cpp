@@ -240,6 +240,14 @@ std::string IniDocument::Serialize() const {
   return out;
 }
 
+namespace {
+constexpr int kVanishedWaitMs = 1000;
+constexpr int kVanishedPollMs = 10;
+// Another program replacing the file again and again between this one's
+// read and its write: after so many tries the write fails instead.
+constexpr int kReplacedTries = 5;
+}  // namespace
+
 SettingsFile::SettingsFile(FileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
 
 void SettingsFile::set_path(std::string path) {
@@ -247,6 +255,7 @@ void SettingsFile::set_path(std::string path) {
   Commit();  // pending batch changes belong to the old file
   path_ = std::move(path);
   nextWrite_ = nullptr;
+  vanished_ = false;
   doc_ = IniDocument();
   loaded_ = false;
   readable_ = true;
@@ -257,6 +266,19 @@ void SettingsFile::Refresh(bool writing) {
   // A write always looks: it must not replace a change made meanwhile.
   if (!writing && hold_ > 0 && heldFresh_ && loaded_) return;
   FileStamp st = fs_.Stamp(path_);
+  // A sync service replaces a file by moving the old one aside and then
+  // the new one in: a file found gone that was there is most likely on its
+  // way back, and a write made in between would create a file that the
+  // move then throws away. A write waits a little for it (once per going).
+  if (!st.exists && loaded_ && stamp_.exists) vanished_ = true;
+  if (writing && vanished_ && !st.exists) {
+    vanished_ = false;
+    for (int waited = 0; waited < kVanishedWaitMs && !st.exists; waited += kVanishedPollMs) {
+      fs_.Pause(kVanishedPollMs);
+      st = fs_.Stamp(path_);
+    }
+  }
+  if (st.exists) vanished_ = false;
   if (loaded_ && st == stamp_) {
     if (hold_ > 0) heldFresh_ = true;
     return;
@@ -332,15 +354,20 @@ bool SettingsFile::Change(F&& change) {
     std::function<bool(IniDocument&)> addition = std::move(nextWrite_);
     nextWrite_ = nullptr;
     added = addition(doc_);
+    if (added) pending_.push_back(std::move(addition));
   }
-  if (!change(doc_) && !added) return true;  // nothing to write
+  const bool changed = change(doc_);
+  if (!changed && !added) return true;  // nothing to write
+  if (changed) pending_.push_back(std::forward<F>(change));
   dirty_ = true;
   return batch_ > 0 ? true : Commit();
 }
 
 bool SettingsFile::Write(std::string_view section, std::string_view key, std::string_view value) {
   if (!IniDocument::IsValidSection(section) || !IniDocument::IsValidKey(key)) return false;
-  return Change([&](IniDocument& d) { return d.Set(section, key, value); });
+  return Change([s = std::string(section), k = std::string(key), v = std::string(value)](IniDocument& d) {
+    return d.Set(s, k, v);
+  });
 }
 
 bool SettingsFile::WriteInt(std::string_view section, std::string_view key, int32_t value) {
@@ -348,18 +375,79 @@ bool SettingsFile::WriteInt(std::string_view section, std::string_view key, int3
 }
 
 bool SettingsFile::Remove(std::string_view section, std::string_view key) {
-  return Change([&](IniDocument& d) { return d.Remove(section, key); });
+  return Change([s = std::string(section), k = std::string(key)](IniDocument& d) { return d.Remove(s, k); });
 }
 
 bool SettingsFile::Commit() {
-  if (!dirty_) return true;
-  dirty_ = false;
-  if (!fs_.ReplaceAtomically(path_, doc_.Serialize())) {
-    loaded_ = false;  // the file kept its old content; read it again
-    return false;
+  for (int tries = 1; dirty_; ++tries) {
+    // The changes were made on the file as read then: if someone else has
+    // replaced it since, moving this one over it would undo theirs.
+    const FileStamp read = stamp_;
+    bool replaced = false;
+    const bool ok = fs_.Replace(path_, doc_.Serialize(), [&] {
+      replaced = fs_.Stamp(path_) != read;
+      return !replaced;
+    });
+    if (ok) {
+      stamp_ = fs_.Stamp(path_);
+      break;
+    }
+    if (!replaced || tries == kReplacedTries) {
+      dirty_ = false;
+      pending_.clear();
+      loaded_ = false;  // the file kept its content; read it again
+      return false;
+    }
+    if (transaction_ > 0) {
+      // Its work decides again on what the file holds now.
+      dirty_ = false;
+      pending_.clear();
+      loaded_ = false;
+      replacedMeanwhile_ = true;
+      return false;
+    }
+    if (!ApplyAgain()) return false;
   }
-  stamp_ = fs_.Stamp(path_);
+  dirty_ = false;
+  pending_.clear();
   return true;
+}
+
+bool SettingsFile::ApplyAgain() {
+  std::vector<std::function<bool(IniDocument&)>> changes = std::move(pending_);
+  pending_.clear();
+  loaded_ = false;
+  dirty_ = false;
+  Refresh(true);
+  if (!readable_) return false;
+  for (auto& change : changes)
+    if (change(doc_)) dirty_ = true;
+  pending_ = std::move(changes);
+  return true;
+}
+
+bool SettingsFile::Transaction(const std::function<bool()>& work) {
+  if (batch_ > 0) return work();
+  for (int tries = 1;; ++tries) {
+    Refresh(true);  // also waits for a file on its way back
+    const uint64_t seen = version_;
+    ++transaction_;
+    replacedMeanwhile_ = false;
+    BeginBatch();
+    const bool result = work();
+    if (version_ != seen && tries < kReplacedTries) {
+      // The file changed between work's reads: what it decided on is gone.
+      --batch_;
+      --transaction_;
+      dirty_ = false;
+      pending_.clear();
+      loaded_ = false;
+      continue;
+    }
+    const bool stored = EndBatch();
+    --transaction_;
+    if (!replacedMeanwhile_ || tries == kReplacedTries) return result && stored;
+  }
 }
 
 void SettingsFile::OnNextWrite(std::function<bool(IniDocument&)> addition) { nextWrite_ = std::move(addition); }

@@ -98,7 +98,14 @@ class FileSystem {
   // Writes a temporary file beside path and moves it over path in one step.
   // Creates missing parent directories first. false on failure; the old
   // file is then untouched.
-  virtual bool ReplaceAtomically(const std::string& path, std::string_view bytes) = 0;
+  bool ReplaceAtomically(const std::string& path, std::string_view bytes) { return Replace(path, bytes, nullptr); }
+  // The same; stillSafe, when given, is asked between writing the temporary
+  // file and the move, so that the moment in which someone else can put a
+  // file in that the move then throws away is as short as it can be. When
+  // it says no, nothing is moved and the result is false.
+  virtual bool Replace(const std::string& path, std::string_view bytes, const std::function<bool()>& stillSafe) = 0;
+  // Waits about ms milliseconds, for a file to come back.
+  virtual void Pause(int ms) = 0;
 };
 
 // One settings file. Reads come from a parsed copy refreshed whenever the
@@ -133,6 +140,14 @@ class SettingsFile {
   void BeginBatch();
   bool EndBatch();  // false when the replacement failed
 
+  // Runs work, which reads the file through this object and writes to it,
+  // as one replacement. When another program replaced the file between
+  // work's reads and the replacement, work runs again on what the file
+  // holds then: for changes whose every write depends on what was read,
+  // such as adding memos after the last one. Inside an open batch it just
+  // runs work. Returns work's result, false when the replacement failed.
+  bool Transaction(const std::function<bool()>& work);
+
   // Reads inside a hold look at the file on disk once, at the first read:
   // for reads that belong together, such as one memo's paint. Asking the
   // file system for every key costs more than everything else a repaint
@@ -153,6 +168,7 @@ class SettingsFile {
  private:
   void Refresh(bool writing = false);
   bool Commit();
+  bool ApplyAgain();
   template <class F>
   bool Change(F&& change);
   FileSystem& fs_;
@@ -168,6 +184,12 @@ class SettingsFile {
   bool heldFresh_ = false;    // the file was looked at inside the open hold
   uint64_t version_ = 0;
   std::function<bool(IniDocument&)> nextWrite_;
+  // The changes made since the file was last read, to make again on what
+  // the file holds when someone else replaced it before they were stored.
+  std::vector<std::function<bool(IniDocument&)>> pending_;
+  bool vanished_ = false;      // a read found the file gone that was there
+  int transaction_ = 0;        // open Transaction calls
+  bool replacedMeanwhile_ = false;
 };
 
 // Opens a batch for the scope's lifetime.

@@ -83,9 +83,11 @@ void KeepBackup(const std::string& path) {
 
 class StoreFileSystem : public WinFileSystem {
  public:
-  bool ReplaceAtomically(const std::string& path, std::string_view bytes) override {
+  bool Replace(const std::string& path, std::string_view bytes, const std::function<bool()>& stillSafe) override {
     if (backedUp_.insert(path).second) KeepBackup(path);
-    if (WinFileSystem::ReplaceAtomically(path, bytes)) return true;
+    bool safe = true;
+    if (WinFileSystem::Replace(path, bytes, [&] { return safe = !stillSafe || stillSafe(); })) return true;
+    if (!safe) return false;  // not a failure to tell: the writer reads the file again
     WriteFailures& f = Failures();
     if (f.seen.insert(path).second) {
       f.untaken.push_back(path);

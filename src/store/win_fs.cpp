@@ -140,7 +140,7 @@ bool WinFileSystem::ReadWith(const std::string& path, const std::function<void(s
   return ok;
 }
 
-bool WinFileSystem::ReplaceAtomically(const std::string& path, std::string_view bytes) {
+bool WinFileSystem::Replace(const std::string& path, std::string_view bytes, const std::function<bool()>& stillSafe) {
   const std::optional<std::wstring> wide = WidenUtf8Exact(path);
   if (!wide || wide->empty()) return false;
   const std::wstring target = ExtendedPath(*wide);
@@ -158,6 +158,7 @@ bool WinFileSystem::ReplaceAtomically(const std::string& path, std::string_view 
   if (h == INVALID_HANDLE_VALUE) return false;
   bool ok = WriteFully(h, bytes) && FlushFileBuffers(h);
   ok = CloseHandle(h) && ok;
+  if (ok && stillSafe && !stillSafe()) ok = false;
   if (ok) {
     // A virus scanner or indexer may hold the target for a moment.
     for (int attempt = 0;; ++attempt) {
@@ -173,5 +174,7 @@ bool WinFileSystem::ReplaceAtomically(const std::string& path, std::string_view 
   if (!ok) DeleteFileW(tmp.c_str());
   return ok;
 }
+
+void WinFileSystem::Pause(int ms) { Sleep(static_cast<DWORD>(ms)); }
 
 }  // namespace dz

@@ -15,7 +15,8 @@ class WinFileSystem : public FileSystem {
   // Temporary file beside the target, flushed, then moved over it with
   // MoveFileExW (replace, write through). Missing parent directories are
   // created first. On failure the target keeps its old content.
-  bool ReplaceAtomically(const std::string& path, std::string_view bytes) override;
+  bool Replace(const std::string& path, std::string_view bytes, const std::function<bool()>& stillSafe) override;
+  void Pause(int ms) override;
 };
 
 }  // namespace dz

@@ -1,6 +1,7 @@
 #pragma once
 // In-memory FileSystem for tests: counts replacements and can be told to
 // fail them or to refuse reads, as a locked file would.
+#include <functional>
 #include <map>
 #include <string>
 
@@ -27,11 +28,16 @@ class FakeFileSystem : public FileSystem {
     *bytes = it->second;
     return true;
   }
-  bool ReplaceAtomically(const std::string& path, std::string_view bytes) override {
+  bool Replace(const std::string& path, std::string_view bytes, const std::function<bool()>& stillSafe) override {
     ++replaceCalls;
-    if (failReplace) return false;
+    if (beforeMove) beforeMove();
+    if (failReplace || (stillSafe && !stillSafe())) return false;
     Put(path, std::string(bytes));
     return true;
+  }
+  void Pause(int ms) override {
+    paused += ms;
+    if (whilePaused) whilePaused();
   }
   // An edit by someone else: new content and a new time stamp.
   void Put(const std::string& path, std::string content) {
@@ -45,6 +51,9 @@ class FakeFileSystem : public FileSystem {
   int reads = 0;
   int stamps = 0;
   bool failReplace = false;
+  std::function<void()> beforeMove;
+  std::function<void()> whilePaused;  // someone else's file coming back
+  int paused = 0;  // someone else's write racing the move
   bool lockReads = false;
 };
 

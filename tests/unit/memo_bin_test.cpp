@@ -136,7 +136,7 @@ TEST_F(MemoBinTest, ARestoredMemoTakesTheNextNumberInOneReplacement) {
   m.vOffset = 4;
   m.hOffset = 5;
   const int before = fs.replaceCalls;
-  ASSERT_TRUE(WriteRestoredMemo(cat, 1, m));
+  ASSERT_EQ(WriteRestoredMemo(cat, m), 1);
   EXPECT_EQ(fs.replaceCalls, before + 1);
   EXPECT_EQ(ReadKeptMemo(cat, 1).keys, m.keys);
   EXPECT_EQ(cat.Read(kSecMemos, "0Text", ""), "stays");

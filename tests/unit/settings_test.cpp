@@ -311,6 +311,48 @@ TEST_F(SettingsFileTest, UnreadableFileIsNeverOverwritten) {
   EXPECT_EQ(fs.files["cat.dat"], "[S]\r\nk=precious\r\nother=x\r\n");
 }
 
+// A sync service puts the other PC's version in between this program's read
+// and its move; or moves the old file aside first and the new one in after.
+TEST_F(SettingsFileTest, AFileReplacedWhileBeingWrittenKeepsTheOtherProgramsChange) {
+  fs.Put("cat.dat", "[S]\r\nNo=1\r\n0Text=a\r\n");
+  const std::string theirs = "[S]\r\nNo=2\r\n0Text=a\r\n1Text=theirs\r\n";
+  auto replaceOnce = [&](std::function<void()>& hook) {
+    hook = [this, &theirs, once = true]() mutable {
+      if (once) fs.Put("cat.dat", theirs);
+      once = false;
+    };
+  };
+
+  // Key by key: the batch's writes are made again on what came in.
+  file.Read("S", "No", "");
+  replaceOnce(fs.beforeMove);
+  file.BeginBatch();
+  file.Write("S", "0Text", "edited");
+  EXPECT_TRUE(file.EndBatch());
+  EXPECT_EQ(fs.files["cat.dat"], "[S]\r\nNo=2\r\n0Text=edited\r\n1Text=theirs\r\n");
+
+  // A change worked out from what was read is worked out again.
+  fs.Put("cat.dat", "[S]\r\nNo=1\r\n0Text=a\r\n");
+  replaceOnce(fs.beforeMove);
+  int runs = 0;
+  EXPECT_TRUE(file.Transaction([&] {
+    ++runs;
+    const int n = file.ReadInt("S", "No", 0);
+    file.Write("S", std::to_string(n) + "Text", "mine");
+    return file.WriteInt("S", "No", n + 1);
+  }));
+  EXPECT_EQ(runs, 2);
+  EXPECT_EQ(fs.files["cat.dat"], "[S]\r\nNo=3\r\n0Text=a\r\n1Text=theirs\r\n2Text=mine\r\n");
+
+  // Gone for a moment: the write waits for it instead of making a file of its own.
+  fs.files.erase("cat.dat");
+  EXPECT_EQ(file.Read("S", "1Text", "gone"), "gone");
+  replaceOnce(fs.whilePaused);
+  EXPECT_TRUE(file.Write("S", "0Text", "b"));
+  EXPECT_GT(fs.paused, 0);
+  EXPECT_EQ(fs.files["cat.dat"], "[S]\r\nNo=2\r\n0Text=b\r\n1Text=theirs\r\n");
+}
+
 TEST_F(SettingsFileTest, InvalidKeyFailsTheWrite) {
   EXPECT_FALSE(file.Write("S", "a=b", "v"));
   EXPECT_EQ(fs.replaceCalls, 0);
