@@ -236,6 +236,13 @@ void OnPictureDecoded(std::unique_ptr<PictureResult> result) {
   // Not repainted: the memo shows its solid colour already, and the next
   // paint tries again.
   cache.shown.reset();
+  // A file still being written when it was read: the paint its change
+  // calls for reads it again, and there is nothing to tell.
+  const FileIdentity now = IdentityOf(r.key.path);
+  if (now.exists && !SameDecode(r.key, PictureKey{r.key.path, now.written, now.size})) {
+    InvalidateRect(r.memo, nullptr, FALSE);
+    return;
+  }
   if (!ToldPaths().insert(r.key.path).second) return;
   const std::string text = result->outcome == PictureOutcome::kTooLarge ? kPictureTooLarge : kUnreadablePicture;
   QueueNotice(r.memo, text + "\n" + NarrowUtf8(r.key.path));
