@@ -98,11 +98,13 @@ void FoldAppFileCopy(const std::string& name, Outcome& out) {
   const std::wstring path = BaseDirectory() + L"\\" + Widen(name);
   SettingsFile copy(SettingsFileSystem(), NarrowUtf8(path));
   if (!copy.Readable() || !AppFile().Readable()) return;
-  const CategoryFold fold =
-      PlanCategoryFold(ReadCategories(copy), ReadCategories(AppFile()), BaseDirectory().size());
-  AppFile().BeginBatch();
-  for (const std::string& category : fold.add) AddCategory(AppFile(), category, BaseDirectory().size());
-  if (!AppFile().EndBatch()) return;
+  CategoryFold fold;
+  const bool folded = AppFile().Transaction([&] {
+    fold = PlanCategoryFold(ReadCategories(copy), ReadCategories(AppFile()), BaseDirectory().size());
+    for (const std::string& category : fold.add) AddCategory(AppFile(), category, BaseDirectory().size());
+    return true;
+  });
+  if (!folded) return;
   for (const std::string& category : fold.add)
     CreateDirectoryW(ExtendedPath(CategoryDirectory(category)).c_str(), nullptr);
   const std::optional<std::wstring> now = Settle(path, name, static_cast<int>(fold.add.size()), out);

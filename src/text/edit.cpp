@@ -218,26 +218,33 @@ Saved SaveEditorText(HWND editor, bool mayAdd) {
   if (cut) stored.resize(SjisPrefixLen(stored, kMaxTextChars));
   const Saved whole = cut ? Saved::kCut : Saved::kWhole;
   SettingsFile& cat = CategoryFile();
-  if (!cat.Readable()) return Saved::kFailed;
-  const int n = FindMemo(MemoIds(ReadTableState(cat)), g_editor.id, g_editor.number);
-  if (n < 0) {
-    if (!mayAdd) return whole;
-    if (AppendMemo(cat, g_editor.keys, NewMemoId(), stored, 0, 0) < 0) return Saved::kFailed;
-    return Saved::kBroughtBack;
-  }
-  const std::string before = cat.Read(kSecMemos, MemoKey(n, "Text"), "", kMaxTextChars);
-  if (before == g_editor.opened || !mayAdd) {
-    if (!cat.Write(kSecMemos, MemoKey(n, "Text"), stored)) return Saved::kFailed;
-    return whole;
-  }
-  // Both texts are kept, in one replacement: this one in the memo, the
-  // other beside it with the memo's look.
-  cat.BeginBatch();
-  const MemoKeys keys = ReadMemoKeys(cat, n);
-  const bool written = cat.Write(kSecMemos, MemoKey(n, "Text"), stored);
-  const bool added = written && AppendMemo(cat, keys, NewMemoId(), before, kBesideOffset, kBesideOffset) >= 0;
-  if (!cat.EndBatch() || !added) return Saved::kFailed;
-  return Saved::kKeptBoth;
+  Saved saved = whole;
+  // Decided and written as one: when another program replaces the file in
+  // between, the memo is looked for again in what it holds then.
+  const bool written = cat.Transaction([&] {
+    if (!cat.Readable()) return false;
+    const int n = FindMemo(MemoIds(ReadTableState(cat)), g_editor.id, g_editor.number);
+    if (n < 0) {
+      if (!mayAdd) {
+        saved = whole;
+        return true;
+      }
+      saved = Saved::kBroughtBack;
+      return AppendMemo(cat, g_editor.keys, NewMemoId(), stored, 0, 0) >= 0;
+    }
+    const std::string before = cat.Read(kSecMemos, MemoKey(n, "Text"), "", kMaxTextChars);
+    if (before == g_editor.opened || !mayAdd) {
+      saved = whole;
+      return cat.Write(kSecMemos, MemoKey(n, "Text"), stored);
+    }
+    // Both texts are kept: this one in the memo, the other beside it with
+    // the memo's look.
+    const MemoKeys keys = ReadMemoKeys(cat, n);
+    saved = Saved::kKeptBoth;
+    return cat.Write(kSecMemos, MemoKey(n, "Text"), stored) &&
+           AppendMemo(cat, keys, NewMemoId(), before, kBesideOffset, kBesideOffset) >= 0;
+  });
+  return written ? saved : Saved::kFailed;
 }
 
 LRESULT CALLBACK EditorProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
