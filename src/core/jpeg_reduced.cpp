@@ -21,9 +21,9 @@ struct Huffman {
   // Indexed by the next kFastBits bits: code length << 8 | symbol, 0 when
   // the code is longer.
   std::array<uint16_t, 1 << kFastBits> fast{};
-  // For skipping AC coefficients: the bits of code and value together when
-  // both fit in kFastBits, << 8, with the coefficients passed (0 for the
-  // end of the block); 0 when the slow way is needed.
+  // For passing over AC coefficients: (bits of code and value) << 8 | the
+  // coefficients passed, 0 of them at the end of the block; 0 when code and
+  // value do not both fit in kFastBits.
   std::array<uint16_t, 1 << kFastBits> skip{};
 };
 
