@@ -12,8 +12,11 @@
 #include <deque>
 #include <initializer_list>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <vector>
 
+#include "core/jpeg_reduced.h"
 #include "look/gdip.h"
 #include "look/look.h"
 
@@ -27,6 +30,9 @@ constexpr UINT_PTR kStartTimer = 1;
 // Rows converted and shrunk at a time: a strip of a 65535-pixel-wide
 // picture stays below 17 MB.
 constexpr UINT kStripRows = 64;
+// The largest JPEG read whole into memory; a larger one (a panorama at the
+// highest quality) is left to the imaging components, which read it in parts.
+constexpr LONGLONG kMaxJpegBytes = 256ll << 20;
 
 // The interface through which a decoder scales while it decodes (a JPEG
 // decoder reads an eighth of the picture for an eighth of the size). Not
@@ -151,6 +157,78 @@ std::vector<PictureSize> Targets(const Group& group) {
   return sizes;
 }
 
+// The largest size any memo of the group needs the picture at.
+PictureSize LargestDecode(PictureSize source, const std::vector<PictureSize>& targets) {
+  PictureSize largest{1, 1};
+  for (const PictureSize& t : targets) {
+    const PictureSize d = DecodeSize(source, t);
+    largest = PictureSize{std::max(largest.width, d.width), std::max(largest.height, d.height)};
+  }
+  return largest;
+}
+
+// Appends what f holds from its current position up to `want` bytes in all.
+bool ReadUpTo(HANDLE f, size_t want, std::string* bytes) {
+  while (bytes->size() < want) {
+    const size_t had = bytes->size();
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(want - had, 1u << 24));
+    bytes->resize(had + chunk);
+    DWORD got = 0;
+    const BOOL read = ReadFile(f, &(*bytes)[had], chunk, &got, nullptr);
+    bytes->resize(had + got);
+    if (!read) return false;
+    if (got == 0) break;
+  }
+  return true;
+}
+
+// Reads a JPEG whole into `file` when this program reads it at an eighth
+// and the eighth is as large as every memo needs it. A file is read whole
+// and let go at once rather than mapped: a mapped view would keep others
+// from shortening or replacing it.
+bool ReadJpegForAnEighth(HANDLE f, const std::vector<PictureSize>& targets, std::string* file) {
+  LARGE_INTEGER length{};
+  if (!GetFileSizeEx(f, &length) || length.QuadPart > kMaxJpegBytes) return false;
+  const size_t all = static_cast<size_t>(length.QuadPart);
+  if (!ReadUpTo(f, std::min(all, size_t{64} << 10), file)) return false;
+  std::optional<PictureSize> source = HandledJpegSize(*file);
+  // Long metadata can put the frame header further on.
+  const DeclaredPicture declared = DeclaredSize(*file);
+  if (!source && declared.format == PictureFormat::kJpeg && !declared.size) {
+    if (!ReadUpTo(f, std::min(all, kPictureHeadBytes), file)) return false;
+    source = HandledJpegSize(*file);
+  }
+  if (!source) return false;
+  const PictureSize eighth = EighthSize(*source), largest = LargestDecode(*source, targets);
+  return eighth.width >= largest.width && eighth.height >= largest.height && ReadUpTo(f, all, file);
+}
+
+// The imaging components here decode every JPEG at full size, a quarter of
+// a second for a camera's photo; at an eighth it is the entropy-coded data
+// walked once. False leaves the file to them.
+bool DecodeJpegAtAnEighth(const std::wstring& path, const std::vector<PictureSize>& targets,
+                          std::vector<std::vector<uint32_t>>* out, std::vector<PictureSize>* sizes) {
+  // Read without keeping others from writing, as the imaging components do.
+  HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return false;
+  std::vector<uint32_t> pixels;
+  PictureSize size;
+  {
+    std::string file;
+    const bool read = ReadJpegForAnEighth(f, targets, &file);
+    CloseHandle(f);
+    if (!read || !DecodeJpegEighth(file, &pixels, &size)) return false;
+  }
+  for (const PictureSize& t : targets) {
+    PictureShrinker s(size, t);
+    for (UINT y = 0; y < size.height; ++y) s.AddRow(&pixels[static_cast<size_t>(y) * size.width]);
+    sizes->push_back(s.size());
+    out->push_back(s.pixels());
+  }
+  return true;
+}
+
 // Decodes through the imaging components: scaled while decoding where the
 // decoder can, else converted a strip of rows at a time and shrunk to every
 // size asked for in the same pass. One reduced picture per size in `out`.
@@ -170,11 +248,7 @@ bool DecodeWithWic(IWICImagingFactory* factory, const std::wstring& path, const 
   const PictureSize source{w, h};
   // A format whose header was not read, or a frame larger than its header said.
   if (!WithinPictureLimit(source)) return false;
-  PictureSize largest{1, 1};
-  for (const PictureSize& t : targets) {
-    const PictureSize d = DecodeSize(source, t);
-    largest = PictureSize{std::max(largest.width, d.width), std::max(largest.height, d.height)};
-  }
+  const PictureSize largest = LargestDecode(source, targets);
   // Scaled while decoding: to the closest size the decoder offers that is
   // not smaller than the largest asked for.
   ComPtr<SourceTransform> transform;
@@ -236,7 +310,8 @@ void DecodeGroup(IWICImagingFactory* factory, const Group& group) {
   const std::vector<PictureSize> targets = Targets(group);
   std::vector<std::vector<uint32_t>> reduced;
   std::vector<PictureSize> sizes;
-  if (factory && DecodeWithWic(factory, group.key.path, targets, &reduced, &sizes)) {
+  if (DecodeJpegAtAnEighth(group.key.path, targets, &reduced, &sizes) ||
+      (factory && DecodeWithWic(factory, group.key.path, targets, &reduced, &sizes))) {
     for (const PictureRequest& r : group.requests) {
       const size_t i = static_cast<size_t>(std::find(targets.begin(), targets.end(), r.target) - targets.begin());
       OwnedBitmap b = BitmapFromPixels(reduced[i], sizes[i], r.target);

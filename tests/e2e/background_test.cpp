@@ -481,6 +481,25 @@ TEST_F(BackgroundPicture, SharedAndOwnPicturesShowAtStartAfterAResizeAndWhenRepl
   EXPECT_TRUE(NoDialogs("after the pictures"));
 }
 
+// A photo in a memo an eighth of its size or smaller is read at an eighth,
+// in a larger one whole: either way its colours are where they belong.
+TEST_F(BackgroundPicture, JpegShowsItsColoursInASmallMemoAndAgainWhenTheMemoGrows) {
+  std::string source = __FILE__;
+  source = source.substr(0, source.find_last_of("/\\") + 1) + "four_colours.jpg";  // 800 x 608
+  std::string bytes;
+  ASSERT_TRUE(ReadBytes(DosPath(source), &bytes));
+  const std::wstring photo = Path("photo.jpg");
+  ASSERT_TRUE(WriteBytes(photo, bytes));
+  WriteCategory({Memo(200, 200, 100, 76, Sjis(photo), kMagenta)});
+  ASSERT_TRUE(Start(1));
+  HWND memo = MemoAt(200, 200);
+  ASSERT_NE(memo, nullptr);
+  ASSERT_TRUE(WaitQuadrants(memo, {kRed, kGreen, kBlue, kYellow}, "the photo over 100 x 76"));
+  ASSERT_TRUE(SetWindowPos(memo, nullptr, 0, 0, 320, 240, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE));
+  EXPECT_TRUE(WaitQuadrants(memo, {kRed, kGreen, kBlue, kYellow}, "the photo over 320 x 240"));
+  EXPECT_TRUE(NoDialogs("after the photo"));
+}
+
 // A small file that declares a picture of 400 megapixels: the program stays
 // answering, says once that it is too large and keeps the user's choice.
 TEST_F(BackgroundPicture, PictureDeclaringAHugeSizeIsNotDecodedAndTheProgramKeepsAnswering) {
