@@ -1,6 +1,9 @@
 #include "core/picture_rules.h"
 
 #include <algorithm>
+#include <string>
+
+#include "core/settings.h"
 
 namespace dz {
 
@@ -230,6 +233,15 @@ uint32_t OverWhite(uint32_t p) {
   uint32_t out = 0xFF000000u;
   for (int c = 0; c < 24; c += 8) out |= std::min<uint32_t>(255, ((p >> c) & 0xFF) + clear) << c;
   return out;
+}
+
+std::string ClipboardPictureName(std::string_view dir, int n, const std::vector<std::string>& inUse) {
+  for (int k = 1;; ++k) {
+    std::string name = "Bit" + std::to_string(n) + (k > 1 ? "-" + std::to_string(k) : std::string()) + ".png";
+    const std::string path = std::string(dir) + "\\" + name;
+    if (std::none_of(inUse.begin(), inUse.end(), [&](const std::string& p) { return SameKeyName(p, path); }))
+      return name;
+  }
 }
 
 }  // namespace dz

@@ -100,4 +100,11 @@ std::vector<uint32_t> StretchSmooth(const std::vector<uint32_t>& pixels, Picture
 // A premultiplied pixel laid over white, opaque.
 uint32_t OverWhite(uint32_t premultiplied);
 
+// The file in the category's folder `dir` that memo n's clipboard picture
+// is kept in: "Bit<n>.png", unless another memo still shows a file of that
+// name (`inUse`: the stored picture paths of the category's other memos
+// and of those kept in its bin), as one renumbered into a lower number
+// does; then "Bit<n>-2.png", "Bit<n>-3.png" and so on. Paths in stored form.
+std::string ClipboardPictureName(std::string_view dir, int n, const std::vector<std::string>& inUse);
+
 }  // namespace dz

@@ -6,9 +6,12 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/keys.h"
+#include "core/memo_sync.h"
 #include "core/number.h"
+#include "core/picture_rules.h"
 #include "look/look.h"
 #include "look/picture.h"
 #include "memo/memo_table.h"
@@ -167,6 +170,24 @@ void OnBackPictureFile(HWND memo) {
   StoreBack(memo, n, *stored);
 }
 
+namespace {
+// The pictures the category's memos other than n, and those kept in its
+// bin, show: none of them is written over by n's clipboard picture.
+std::vector<std::string> PicturesInUse(int n) {
+  std::vector<std::string> paths;
+  auto collect = [&](SettingsFile& file, int except) {
+    for (const auto& [key, value] : file.Entries(kSecMemos)) {
+      int k = 0;
+      std::string_view prop;
+      if (SplitMemoKey(key, &k, &prop) && k != except && prop == "Back") paths.push_back(value);
+    }
+  };
+  collect(CategoryFile(), n);
+  collect(BinFile(), -1);
+  return paths;
+}
+}  // namespace
+
 void OnBackClipboard(HWND memo) {
   if (MemoNumberFromWindow(memo) < 0) return;
   GdipBitmap picture = IsClipboardFormatAvailable(CF_BITMAP) ? ClipboardPicture() : nullptr;
@@ -178,7 +199,12 @@ void OnBackClipboard(HWND memo) {
   if (n < 0) return;
   // The default category has no folder of its own until something needs it.
   const std::wstring dir = CategoryDirectory(CurrentCategory());
-  const std::wstring path = dir + L"\\Bit" + std::to_wstring(n) + L".png";
+  const std::optional<std::string> storedDir = StorablePath(dir);
+  if (!storedDir) {
+    Tell(kBadPicturePath);
+    return;
+  }
+  const std::wstring path = dir + L"\\" + Widen(ClipboardPictureName(*storedDir, n, PicturesInUse(n)));
   if (!EnsureFolder(dir) || !SavePicture(picture.get(), path, L"image/png")) {
     Tell(kClipboardPictureNotSaved);
     return;

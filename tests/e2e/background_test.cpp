@@ -648,6 +648,19 @@ TEST_F(BackgroundClipboard, PictureIsSavedAsBitNPngInTheCategoryFolder) {
   EXPECT_EQ(bytes.substr(0, 8), kPngMagic);
   EXPECT_TRUE(WaitQuadrants(memo, {kRed, kGreen, kBlue, kYellow}, "the clipboard picture as the background"));
 
+  // Memo 0 shows Bit1.png too, as a memo renumbered from 1 to 0 does: the
+  // next picture of memo 1 goes into a file of its own.
+  ChangeLikeSync("data\\data1.dat", [&](dz::IniDocument& d) { d.Set("ChildWindow", "0Back", Sjis(saved)); });
+  ASSERT_TRUE(WaitQuadrants(MemoAt(100, 100), {kRed, kGreen, kBlue, kYellow}, "memo 0 showing Bit1.png"));
+  ASSERT_TRUE(PutClipboardBitmap(8, 8, [](int, int) { return kBlue; }));
+  PostCommand(memo, kClipboardPicture);
+  const std::wstring own = Path("data\\data1\\Bit1-2.png");
+  ASSERT_TRUE(WaitStored(1, Sjis(own), "Back"));
+  std::string kept;
+  ASSERT_TRUE(ReadBytes(saved, &kept));
+  EXPECT_EQ(kept, bytes) << "memo 0's picture was written over";
+  ASSERT_TRUE(DeleteFileW(own.c_str()));
+
   // Where the folder cannot be made (a file has its name) the user is told
   // and the background stays as it was.
   SendCommand(memo, kTransparent);
@@ -655,7 +668,7 @@ TEST_F(BackgroundClipboard, PictureIsSavedAsBitNPngInTheCategoryFolder) {
   ASSERT_TRUE(WriteBytes(Path("data\\data1"), "a file, not a folder"));
   PostCommand(MemoAt(100, 100), kClipboardPicture);
   EXPECT_TRUE(ConfirmMessage("クリップボードの画像を保存できませんでした。"));
-  EXPECT_EQ(Back(0), "1");
+  EXPECT_EQ(Back(0), Sjis(saved));
 }
 
 TEST_F(BackgroundClipboard, MemoIsCopiedAsABitmapAfterTheWarning) {

@@ -195,5 +195,22 @@ TEST(PictureRules, TransparentPartsShowWhite) {
   for (const Case& c : cases) EXPECT_EQ(OverWhite(c.pixel), c.want) << std::hex << c.pixel;
 }
 
+TEST(PictureRules, AClipboardPictureNeverTakesTheFileOfAnotherMemo) {
+  const std::string dir = "C:\\Memo\\data\\data1";
+  struct Case {
+    int n;
+    std::vector<std::string> inUse;
+    const char* want;
+  };
+  const std::vector<Case> cases = {
+      {4, {}, "Bit4.png"},
+      {1, {dir + "\\Bit2.png", "C:\\elsewhere\\Bit1.png"}, "Bit1.png"},
+      // Memo 1 renumbered to 0 still shows Bit1.png; letter case does not make another file.
+      {1, {dir + "\\bit1.PNG"}, "Bit1-2.png"},
+      {1, {dir + "\\Bit1.png", dir + "\\Bit1-2.png"}, "Bit1-3.png"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ClipboardPictureName(dir, c.n, c.inUse), c.want) << c.n;
+}
+
 }  // namespace
 }  // namespace dz
