@@ -53,10 +53,10 @@ bool Covered(const Box& g, const std::vector<Box>& areas) {
   return true;
 }
 
-// Distance between two intervals along one axis, capped at 2^31 so that the
+// Distance between two intervals along one axis, capped at 2^30 so that the
 // sum of two squares fits 64 bits; no screen is that far away.
 int64_t Gap(int64_t lo1, int64_t hi1, int64_t lo2, int64_t hi2) {
-  return std::min<int64_t>(std::max<int64_t>({0, lo2 - hi1, lo1 - hi2}), int64_t{1} << 31);
+  return std::min<int64_t>(std::max<int64_t>({0, lo2 - hi1, lo1 - hi2}), int64_t{1} << 30);
 }
 
 }  // namespace

@@ -116,6 +116,8 @@ TEST(Placement, PlacesAtTheIntegerLimitKeepTheirSize) {
       {WindowEdges(2147483600, 300, 200, 120), kOne, R(1720, 300, 1920, 420)},
       {WindowEdges(INT32_MAX, INT32_MAX, 100, 100), kOne, R(1820, 940, 1920, 1040)},
       {WindowEdges(INT32_MIN, 500, 100, 100), kTwo, R(-1280, 500, -1180, 600)},
+      // More than 2^31 away on both axes: the distance must not overflow.
+      {WindowEdges(INT32_MAX, INT32_MAX, 100, 100), {R(-3000, -3000, -1000, -1000)}, R(-1100, -1100, -1000, -1000)},
       // Partly on screen, but no window can reach that far: shrunk to the monitor.
       {WindowEdges(100, 100, INT32_MAX, 50), kOne, R(0, 100, 1920, 150)},
       // No monitor known: moved back just far enough.
