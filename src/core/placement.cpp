@@ -53,10 +53,10 @@ bool Covered(const Box& g, const std::vector<Box>& areas) {
   return true;
 }
 
-// Distance between two intervals along one axis, capped at 2^30 so that the
-// sum of two squares fits 64 bits; no screen is that far away.
-int64_t Gap(int64_t lo1, int64_t hi1, int64_t lo2, int64_t hi2) {
-  return std::min<int64_t>(std::max<int64_t>({0, lo2 - hi1, lo1 - hi2}), int64_t{1} << 30);
+// Distance between two intervals along one axis, capped at 2^31 so that the
+// sum of two squares fits 64 bits unsigned; no screen is that far away.
+uint64_t Gap(int64_t lo1, int64_t hi1, int64_t lo2, int64_t hi2) {
+  return static_cast<uint64_t>(std::min<int64_t>(std::max<int64_t>({0, lo2 - hi1, lo1 - hi2}), int64_t{1} << 31));
 }
 
 }  // namespace
@@ -104,14 +104,15 @@ PlacementResult PlaceOnScreen(const Edges& memo, const std::vector<Rect>& monito
   const bool fits = FitsWindow(memo);
   if (fits && (monitors.empty() || IsReachable(memo, monitors))) return {ToRect(m), false};
   const Box* best = nullptr;
-  int64_t bestDist = 0, bestOverlap = 0;
+  uint64_t bestDist = 0;
+  int64_t bestOverlap = 0;
   std::vector<Box> areas;
   areas.reserve(monitors.size());
   for (const Rect& w : monitors) areas.push_back(ToBox(w));
   for (const Box& a : areas) {
     if (a.Empty()) continue;
-    const int64_t dx = Gap(m.l, std::max(m.r, m.l), a.l, a.r), dy = Gap(m.t, std::max(m.b, m.t), a.t, a.b);
-    const int64_t dist = dx * dx + dy * dy;
+    const uint64_t dx = Gap(m.l, std::max(m.r, m.l), a.l, a.r), dy = Gap(m.t, std::max(m.b, m.t), a.t, a.b);
+    const uint64_t dist = dx * dx + dy * dy;
     const Box o = Intersect(m, a);
     const int64_t cap = int64_t{1} << 31;  // keeps the product within 64 bits
     const int64_t overlap = o.Empty() ? 0 : std::min(o.r - o.l, cap) * std::min(o.b - o.t, cap);
