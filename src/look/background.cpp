@@ -131,7 +131,7 @@ void OnBackSolid(HWND memo) {
   if (n < 0) return;
   const COLORREF initial = static_cast<COLORREF>(CategoryFile().ReadInt(kSecMemos, MemoKey(n, "Color1"), 0));
   const COLORREF colour = ChooseColour(memo, initial);
-  n = MemoNumberFromWindow(memo);
+  n = MemoNumberAfterDialog(memo);
   if (n < 0) return;
   SettingsFile& cat = CategoryFile();
   cat.BeginBatch();
@@ -160,7 +160,7 @@ void OnBackPictureFile(HWND memo) {
   ofn.lpstrTitle = title.c_str();
   ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
   if (!OpenFileDialog(&ofn)) return;
-  const int n = MemoNumberFromWindow(memo);
+  const int n = MemoNumberAfterDialog(memo);
   if (n < 0) return;
   std::optional<std::string> stored = StorablePath(file);
   if (!stored) {

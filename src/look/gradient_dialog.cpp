@@ -159,7 +159,7 @@ void OnBackGradient(HWND memo) {
   d.end = static_cast<COLORREF>(d.openEnd);
   const INT_PTR result = DialogBoxParamW(TheProcess().inst, MAKEINTRESOURCEW(IDD_INT), memo, GradientDialogProc,
                                          reinterpret_cast<LPARAM>(&d));
-  n = MemoNumberFromWindow(memo);
+  n = MemoNumberAfterDialog(memo);
   if (n < 0) return;
   if (result == 1 && !cat.Write(kSecMemos, MemoKey(n, "Back"), "2")) Tell(kSettingsNotStored);
   InvalidateRect(memo, nullptr, TRUE);

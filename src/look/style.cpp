@@ -144,8 +144,7 @@ void OnChangeFont(HWND memo) {
   cf.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_EFFECTS;
   cf.rgbColors = static_cast<COLORREF>(cat.ReadInt(kSecMemos, MemoKey(n, "FontColor"), 0));
   if (!FontDialog(&cf)) return;
-  // The dialog is modal: the memo may have been deleted meanwhile.
-  n = MemoNumberFromWindow(memo);
+  n = MemoNumberAfterDialog(memo);
   if (n < 0) return;
 
   const std::optional<std::string> face = NarrowExact(std::wstring_view(lf.lfFaceName));

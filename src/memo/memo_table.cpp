@@ -70,6 +70,11 @@ void SyncTable(bool evenUnchanged) {
   if (g_sync) g_sync(evenUnchanged);
 }
 
+int MemoNumberAfterDialog(HWND wnd) {
+  SyncTable();
+  return MemoNumberFromWindow(wnd);
+}
+
 void KeepDetached(Memo&& memo) {
   DropDetached();
   g_detached = std::move(memo);

@@ -107,6 +107,11 @@ std::string NewMemoId();
 // evenUnchanged it does nothing while the file is as the table last saw it.
 void SetTableSync(void (*sync)(bool evenUnchanged));
 void SyncTable(bool evenUnchanged = false);
+// The number of wnd's memo once the table has taken in what other programs
+// changed: for a command going on after a modal dialog, during which the
+// table waits (the memo may have been renumbered or deleted meanwhile).
+// -1 when the memo is gone.
+int MemoNumberAfterDialog(HWND wnd);
 // The memo an open editor lies on, when another program deleted it: kept
 // out of the table, its window still shown, until the editor is done with it.
 void KeepDetached(Memo&& memo);

@@ -117,8 +117,7 @@ void OnInsertFile(HWND memo, bool atStart) {
     Tell(kCannotRead);
     return;
   }
-  // Memos may have been deleted and renumbered while the dialog was open.
-  int n = MemoNumberFromWindow(memo);
+  int n = MemoNumberAfterDialog(memo);
   if (n < 0) return;
   StoreCombinedText(memo, n, InsertFileText(StoredText(n), *text, atStart), kFileTooLarge);
 }
@@ -138,7 +137,7 @@ void OnSaveMemoText(HWND memo) {
   ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
   if (!SaveFileDialog(&ofn)) return;
 
-  int n = MemoNumberFromWindow(memo);
+  int n = MemoNumberAfterDialog(memo);
   if (n < 0) return;
   const std::string text = BuildDisplayText(StoredText(n), ClockNow());
   HANDLE f = CreateFileW(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -99,6 +99,22 @@ TEST_F(ChangedElsewhere, DeletedAndRenumberedElsewhereThenAnEditHereLandsOnTheRi
   EXPECT_EQ(Get(cat, "ChildWindow", "2Text"), "<missing>") << "A stays deleted";
 }
 
+// Fault: a command going on after its dialog used the number its memo had
+// when the dialog opened, and the file's text went into another memo.
+TEST_F(ChangedElsewhere, RenumberedElsewhereWhileADialogIsOpenTheCommandStillActsOnItsMemo) {
+  WriteCategory({Memo(100, 100, "A", "a"), Memo(300, 100, "B", "b"), Memo(500, 100, "C", "c")});
+  WriteFile("add.txt", "+");
+  ASSERT_TRUE(Start(3));
+  PostCommand(MemoAt(500, 100), textcmd::kInsertFileEnd);
+  ASSERT_TRUE(WaitForDialog(Widen("テキストファイルの選択")));
+  ReplaceLikeSync("data\\data1.dat", CategoryFile({Memo(300, 100, "B", "b"), Memo(500, 100, "C", "c")}));
+  ASSERT_TRUE(ChooseFile("テキストファイルの選択", Path("add.txt")));
+  ASSERT_TRUE(WaitStored(1, "C+"));
+  EXPECT_EQ(Stored(1, "Id"), "c");
+  EXPECT_EQ(Stored(0), "B");
+  EXPECT_EQ(Stored(2), "<missing>") << "A stays deleted";
+}
+
 // Fault: the commit wrote over the text stored elsewhere meanwhile, or
 // dropped the text typed into a memo deleted elsewhere.
 TEST_F(ChangedElsewhere, TextsEditedHereAndElsewhereAreBothKept) {
