@@ -17,6 +17,7 @@
 #include "res/resource.h"
 #include "store/settings_access.h"
 #include "text/edit.h"
+#include "win/path.h"
 #include "win/process.h"
 #include "win/text.h"
 #include "win/message.h"
@@ -31,6 +32,11 @@ constexpr int kTrayCategorySubmenuPos = 6;
 // shown once the memos are up and the message loop runs.
 constexpr UINT kShowStartNotice = WM_APP + 1;
 std::string g_startNotice;
+// Where the end of a session leaves an editor's text the category file
+// cannot hold, and the key of Memo.dat that names it until the next start.
+constexpr wchar_t kUnsavedFolder[] = L"\\unsaved";
+constexpr char kUnsavedSection[] = "Unsaved";
+constexpr char kUnsavedKey[] = "File";
 // Posted when a settings file could not be written for the first time in
 // this run; the notice never opens inside whatever was writing (a paint,
 // a dialog).
@@ -106,6 +112,28 @@ void LoadMenus() {
 }
 
 // Returns false when start-up must be abandoned.
+// The program ends whatever the editor holds, and no box is answered now:
+// text that the category file cannot hold goes into a file of its own,
+// named to the user at the next start.
+void OnSessionEnd(HWND hwnd) {
+  const std::wstring dir = BaseDirectory() + L"\\backup";
+  const std::wstring name = Widen(CurrentCategory()) + L"-" + TimeStamp() + L".txt";
+  CreateDirectoryW(ExtendedPath(dir).c_str(), nullptr);
+  CreateDirectoryW(ExtendedPath(dir + kUnsavedFolder).c_str(), nullptr);
+  if (KeepUnstorableEditorText(dir + kUnsavedFolder + L"\\" + name))
+    AppFile().Write(kUnsavedSection, kUnsavedKey, Narrow(name));
+  DestroyWindow(hwnd);
+}
+
+// A text kept at the last end of session is named once.
+std::string UnsavedTextNotice() {
+  const std::string name = AppFile().Read(kUnsavedSection, kUnsavedKey, "");
+  if (name.empty()) return std::string();
+  AppFile().Remove(kUnsavedSection, kUnsavedKey);
+  return "前回 Windows が終了したとき、編集中のメモに保存できない文字があったため、そのテキストを次のファイルに残しました。\n" +
+         NarrowUtf8(BaseDirectory() + L"\\backup" + kUnsavedFolder + L"\\" + Widen(name));
+}
+
 bool OnMainCreate(HWND hwnd) {
   TheProcess().main = hwnd;
   // The whole folder, however long: a cut or empty one would put the
@@ -121,6 +149,8 @@ bool OnMainCreate(HWND hwnd) {
   SetBaseDirectory(NarrowUtf8(dir));
   SetWriteFailureListener([] { PostMessageW(TheProcess().main, kWriteFailed, 0, 0); });
   g_startNotice = OpenStartCategory();
+  const std::string unsaved = UnsavedTextNotice();
+  if (!unsaved.empty()) g_startNotice += (g_startNotice.empty() ? "" : "\n\n") + unsaved;
   // Before the memos are loaded, so that the memos folded in come with them.
   const std::string folded = FoldConflictCopies();
   if (!folded.empty()) g_startNotice += (g_startNotice.empty() ? "" : "\n\n") + folded;
@@ -219,7 +249,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
       g_startNotice.clear();
       return 0;
     case WM_ENDSESSION:
-      if (wParam) DestroyWindow(hwnd);
+      if (wParam) OnSessionEnd(hwnd);
       return 0;
     case WM_DESTROY: OnMainDestroy(hwnd); return 0;
     default:

@@ -32,14 +32,6 @@ WriteFailures& Failures() {
   return failures;
 }
 
-std::wstring TimeStamp() {
-  SYSTEMTIME t;
-  GetLocalTime(&t);
-  wchar_t buf[32];
-  swprintf(buf, sizeof buf / sizeof buf[0], L"%04u%02u%02u-%02u%02u%02u-%03u", t.wYear, t.wMonth, t.wDay,
-           t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
-  return buf;
-}
 
 // Keeps the newest `keep` files of dir named "<name>.<time>.bak"; the time
 // stamps sort as text.
@@ -106,6 +98,15 @@ StoreFileSystem& Fs() {
 }
 
 }  // namespace
+
+std::wstring TimeStamp() {
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  wchar_t buf[32];
+  swprintf(buf, sizeof buf / sizeof buf[0], L"%04u%02u%02u-%02u%02u%02u-%03u", t.wYear, t.wMonth, t.wDay,
+           t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
+  return buf;
+}
 
 void SetWriteFailureListener(void (*listener)()) { Failures().listener = listener; }
 

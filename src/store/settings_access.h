@@ -25,6 +25,9 @@ SettingsFile& BinFile();
 void SetBaseDirectory(std::string_view utf8Dir);
 // The base directory as a wide path, no trailing backslash.
 std::wstring BaseDirectory();
+// The local time as it goes into names of files the program keeps:
+// "yyyymmdd-hhmmss-mmm".
+std::wstring TimeStamp();
 // Makes sjisName (code page 932 bytes) the current category and points
 // CategoryFile() at its file. Does not touch Memo.dat.
 void SetCurrentCategory(std::string_view sjisName);

@@ -16,6 +16,7 @@
 #include "store/settings_access.h"
 #include "text/clipboard.h"
 #include "win/message.h"
+#include "win/path.h"
 #include "win/process.h"
 #include "win/text.h"
 
@@ -363,6 +364,22 @@ bool CommitEditorOn(HWND memo) {
 }
 
 void AbandonEditor() { g_editor.wnd = nullptr; }
+
+bool KeepUnstorableEditorText(const std::wstring& file) {
+  if (!g_editor.wnd) return false;
+  const std::wstring text = EditorText(g_editor.wnd);
+  if (text == g_editor.shown || NarrowExact(text)) return false;
+  HANDLE f = CreateFileW(ExtendedPath(file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
+  if (f == INVALID_HANDLE_VALUE) return false;
+  const std::wstring bytes = L"\xFEFF" + text;
+  const DWORD size = static_cast<DWORD>(bytes.size() * sizeof(wchar_t));
+  DWORD written = 0;
+  bool ok = WriteFile(f, bytes.data(), size, &written, nullptr) && written == size;
+  ok = CloseHandle(f) && ok;
+  if (ok) g_editor.wnd = nullptr;
+  return ok;
+}
 
 HWND Editor() { return g_editor.wnd; }
 

@@ -2,6 +2,8 @@
 // Edit mode: a rich-edit control laid over a memo.
 #include <windows.h>
 
+#include <string>
+
 namespace dz {
 // Loaded at start and freed at exit; the editor windows need them.
 void LoadEditorLibraries();
@@ -20,6 +22,12 @@ bool CommitEditorOn(HWND memo);
 // Forgets the editor without writing its text: its memo is going with a
 // category that is being deleted.
 void AbandonEditor();
+// At the end of the Windows session, when the program ends whatever the
+// editor holds and nobody answers a box: a changed text that the category
+// file cannot hold (characters outside Shift_JIS) is written to `file`
+// (UTF-16 with a byte order mark) and the editor forgotten. True when it
+// was; false when there was no such text or the file could not be written.
+bool KeepUnstorableEditorText(const std::wstring& file);
 // The editor window, or null.
 HWND Editor();
 // The memo's client area is now w x h: an editor on it follows.

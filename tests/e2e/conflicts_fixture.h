@@ -12,19 +12,6 @@ namespace e2e {
 
 class ConflictTest : public TextTest {
  protected:
-  // The files (not folders) of a folder under the base folder, sorted.
-  std::vector<std::string> FilesIn(const std::string& relative) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((Path(relative) + L"\\*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return names;
-    do {
-      if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(Narrow(fd.cFileName));
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
-    std::sort(names.begin(), names.end());
-    return names;
-  }
   // The texts of the memos the category file counts, in number order (none
   // before the first memo was saved).
   std::vector<std::string> Texts(const std::string& category = "data1") {

@@ -155,6 +155,28 @@ TEST_F(TextEdit, AnEditorOpenedOnAnInactiveMemoStaysAndUnstorableCharactersAreNa
   ASSERT_TRUE(Exit());
   EXPECT_EQ(Stored(0), "first");
   EXPECT_EQ(Stored(1), Sjis(L"日本 x?"));
+
+  // The end of the Windows session waits for no box: such a text goes into
+  // a file of its own, named at the next start.
+  ASSERT_TRUE(Start(2));
+  memo = MemoAt(600, 200);
+  PostCommand(memo, textcmd::kEditMemo);
+  editor = WaitForEditor(memo);
+  ASSERT_NE(editor, nullptr);
+  SetText(editor, text);
+  Post(main(), WM_ENDSESSION, TRUE, 0);
+  ASSERT_TRUE(WaitForExit()) << "a box held the end of the session";
+  EXPECT_EQ(Stored(1), Sjis(L"日本 x?"));
+  const std::vector<std::string> kept = FilesIn("backup\\unsaved");
+  ASSERT_EQ(kept.size(), 1u);
+  std::string bytes;
+  ASSERT_TRUE(ReadBytes(Path("backup\\unsaved\\" + kept[0]), &bytes));
+  EXPECT_EQ(bytes, std::string("\xFF\xFE", 2) + std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2));
+  ASSERT_TRUE(Start(2));
+  Dialog named = WaitForMessageWith(L"保存できない文字があったため");
+  ASSERT_TRUE(named);
+  EXPECT_NE(named.text.find(Widen(kept[0])), std::wstring::npos) << Narrow(named.text);
+  ASSERT_TRUE(Press(named, IDOK));
 }
 
 TEST_F(TextEdit, InsertionsGoStraightIntoTheTextAndLeaveTheClipboardAlone) {

@@ -1,5 +1,6 @@
 #include "text_fixture.h"
 
+#include <algorithm>
 #include <string>
 
 #include "core/settings.h"
@@ -97,6 +98,19 @@ bool TextTest::DropFiles(POINT at, const std::vector<std::wstring>& files) {
 bool TextTest::DropFiles(HWND memo, const std::vector<std::wstring>& files) {
   RECT r = ClientRectOnScreen(memo);
   return DropFiles(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}, files);
+}
+
+std::vector<std::string> TextTest::FilesIn(const std::string& relative) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW((Path(relative) + L"\\*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(Narrow(fd.cFileName));
+  } while (FindNextFileW(h, &fd));
+  FindClose(h);
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 }  // namespace e2e

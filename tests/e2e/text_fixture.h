@@ -38,6 +38,8 @@ class TextTest : public DerezizTest {
   std::string Stored(int n, const std::string& key = "Text");
   // Waits until memo n's key holds value.
   bool WaitStored(int n, const std::string& value, const std::string& key = "Text");
+  // The files (not folders) of a folder under the base folder, sorted.
+  std::vector<std::string> FilesIn(const std::string& relative);
   // One memo of stored text `text` at (x, y), size w x h, as the only memo.
   void OneMemo(const std::string& text, int x = 200, int y = 200, int w = 200, int h = 150);
 
