@@ -236,10 +236,11 @@ void OnPictureDecoded(std::unique_ptr<PictureResult> result) {
   // Not repainted: the memo shows its solid colour already, and the next
   // paint tries again.
   cache.shown.reset();
-  // A file still being written when it was read: the paint its change
-  // calls for reads it again, and there is nothing to tell.
+  // A file still being written when it was read, or gone since: the paint
+  // its change calls for reads it again (or tells it is missing), and there
+  // is nothing to tell here.
   const FileIdentity now = IdentityOf(r.key.path);
-  if (now.exists && !SameDecode(r.key, PictureKey{r.key.path, now.written, now.size})) {
+  if (!now.exists || !SameDecode(r.key, PictureKey{r.key.path, now.written, now.size})) {
     InvalidateRect(r.memo, nullptr, FALSE);
     return;
   }

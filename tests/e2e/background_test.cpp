@@ -659,16 +659,17 @@ TEST_F(BackgroundClipboard, PictureIsSavedAsBitNPngInTheCategoryFolder) {
   std::string kept;
   ASSERT_TRUE(ReadBytes(saved, &kept));
   EXPECT_EQ(kept, bytes) << "memo 0's picture was written over";
-  ASSERT_TRUE(DeleteFileW(own.c_str()));
 
   // Where the folder cannot be made (a file has its name) the user is told
   // and the background stays as it was.
   SendCommand(memo, kTransparent);
-  ASSERT_TRUE(DeleteFileW(saved.c_str()) && RemoveDirectoryW(Path("data\\data1").c_str()));
+  ChangeLikeSync("data\\data1.dat", [&](dz::IniDocument& d) { d.Set("ChildWindow", "0Back", "1"); });
+  ASSERT_TRUE(WaitPixel(MemoAt(100, 100), 50, 50, kMagenta, "memo 0 solid again"));
+  ASSERT_TRUE(DeleteFileW(saved.c_str()) && DeleteFileW(own.c_str()) && RemoveDirectoryW(Path("data\\data1").c_str()));
   ASSERT_TRUE(WriteBytes(Path("data\\data1"), "a file, not a folder"));
   PostCommand(MemoAt(100, 100), kClipboardPicture);
   EXPECT_TRUE(ConfirmMessage("クリップボードの画像を保存できませんでした。"));
-  EXPECT_EQ(Back(0), Sjis(saved));
+  EXPECT_EQ(Back(0), "1");
 }
 
 TEST_F(BackgroundClipboard, MemoIsCopiedAsABitmapAfterTheWarning) {
