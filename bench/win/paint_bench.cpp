@@ -139,6 +139,20 @@ double Ms(LARGE_INTEGER a, LARGE_INTEGER b, LARGE_INTEGER freq) {
   return 1000.0 * static_cast<double>(b.QuadPart - a.QuadPart) / static_cast<double>(freq.QuadPart);
 }
 
+// Polls done every millisecond from t0 on. The time in ms until it held,
+// or -1 after limitMs.
+double TimeUntil(LARGE_INTEGER t0, double limitMs, const std::function<bool()>& done) {
+  LARGE_INTEGER freq, t1;
+  QueryPerformanceFrequency(&freq);
+  for (;;) {
+    const bool held = done();
+    QueryPerformanceCounter(&t1);
+    if (held) return Ms(t0, t1, freq);
+    if (Ms(t0, t1, freq) > limitMs) return -1;
+    Sleep(1);
+  }
+}
+
 double Median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
   return v.empty() ? 0 : v[v.size() / 2];
@@ -232,21 +246,14 @@ double TimeDelete(Found* f) {
   }
   QueryPerformanceCounter(&t0);
   PostMessageW(box, WM_COMMAND, IDOK, 0);
-  for (;;) {
-    bool done = !IsWindow(first) && !IsWindow(box);
-    if (done) {
-      f->memos.clear();
-      EnumWindows(Collect, reinterpret_cast<LPARAM>(f));
-      done = f->memos.size() == 99 && AllPainted(f->memos);
-    }
-    QueryPerformanceCounter(&t1);
-    if (done) return Ms(t0, t1, freq);
-    if (Ms(t0, t1, freq) > 30000) {
-      fprintf(stderr, "delete: memo 0 still there after 30 s\n");
-      return -1;
-    }
-    Sleep(1);
-  }
+  const double ms = TimeUntil(t0, 30000, [&] {
+    if (IsWindow(first) || IsWindow(box)) return false;
+    f->memos.clear();
+    EnumWindows(Collect, reinterpret_cast<LPARAM>(f));
+    return f->memos.size() == 99 && AllPainted(f->memos);
+  });
+  if (ms < 0) fprintf(stderr, "delete: memo 0 still there after 30 s\n");
+  return ms;
 }
 
 // Sends the category command to target and waits until 100 memo windows
@@ -256,28 +263,24 @@ double TimeDelete(Found* f) {
 double TimeSwitch(HWND target, WPARAM command, Found* f) {
   const wchar_t* const kOld = L"DerezizBenchOld";
   for (HWND h : f->memos) SetPropW(h, kOld, reinterpret_cast<HANDLE>(1));
-  LARGE_INTEGER freq, t0, t1;
-  QueryPerformanceFrequency(&freq);
+  LARGE_INTEGER t0;
   QueryPerformanceCounter(&t0);
   PostMessageW(target, WM_COMMAND, command, 0);
-  for (;;) {
+  const double ms = TimeUntil(t0, 60000, [&] {
     f->memos.clear();
     EnumWindows(Collect, reinterpret_cast<LPARAM>(f));
     f->memos.erase(std::remove_if(f->memos.begin(), f->memos.end(),
                                   [&](HWND h) { return GetPropW(h, kOld) != nullptr; }),
                    f->memos.end());
-    const bool done = f->memos.size() >= 100 && AllPainted(f->memos);
-    QueryPerformanceCounter(&t1);
-    if (done) return Ms(t0, t1, freq);
-    if (Ms(t0, t1, freq) > 60000) {
-      Found all{f->pid, {}};
-      EnumWindows(Collect, reinterpret_cast<LPARAM>(&all));
-      fprintf(stderr, "category switch: %zu new memo windows after 60 s (%zu in all)\n", f->memos.size(),
-              all.memos.size());
-      return -1;
-    }
-    Sleep(1);
+    return f->memos.size() >= 100 && AllPainted(f->memos);
+  });
+  if (ms < 0) {
+    Found all{f->pid, {}};
+    EnumWindows(Collect, reinterpret_cast<LPARAM>(&all));
+    fprintf(stderr, "category switch: %zu new memo windows after 60 s (%zu in all)\n", f->memos.size(),
+            all.memos.size());
   }
+  return ms;
 }
 
 // Puts bytes in as the category file the way a synchronisation service
@@ -287,25 +290,18 @@ double TimeSwitch(HWND target, WPARAM command, Found* f) {
 double TimeOutsideChange(const std::wstring& file, const std::string& bytes, int height, Found* f) {
   const std::wstring beside = file + L".~sync";
   if (!WriteFileBytes(beside, bytes)) return -1;
-  LARGE_INTEGER freq, t0, t1;
-  QueryPerformanceFrequency(&freq);
+  LARGE_INTEGER t0;
   QueryPerformanceCounter(&t0);
   if (!MoveFileExW(beside.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING)) return -1;
-  for (;;) {
-    bool done = true;
+  const double ms = TimeUntil(t0, 60000, [&] {
     for (HWND h : f->memos) {
       RECT r;
-      done = done && GetWindowRect(h, &r) && r.bottom - r.top == height;
+      if (!GetWindowRect(h, &r) || r.bottom - r.top != height) return false;
     }
-    done = done && AllPainted(f->memos);
-    QueryPerformanceCounter(&t1);
-    if (done) return Ms(t0, t1, freq);
-    if (Ms(t0, t1, freq) > 60000) {
-      fprintf(stderr, "outside change: not taken in after 60 s\n");
-      return -1;
-    }
-    Sleep(1);
-  }
+    return AllPainted(f->memos);
+  });
+  if (ms < 0) fprintf(stderr, "outside change: not taken in after 60 s\n");
+  return ms;
 }
 
 // Starts cmd in dir, waits until its 100 windows are all painted, then
