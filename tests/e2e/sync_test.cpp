@@ -18,8 +18,16 @@ class ChangedElsewhere : public TextTest {
   void ChangeCategory(const std::function<void(IniDocument&)>& change) {
     ChangeLikeSync("data\\data1.dat", change);
   }
-  static void SetMemo(IniDocument& d, int n, const char* prop, const std::string& value) {
-    d.Set("ChildWindow", std::to_string(n) + prop, value);
+  static void SetMemo(IniDocument& d, int n, std::initializer_list<std::pair<const char*, std::string>> values) {
+    for (const auto& [prop, value] : values) d.Set("ChildWindow", std::to_string(n) + prop, value);
+  }
+  // Each "Section/Key" of the category file holds its value ("<missing>": absent).
+  void ExpectStored(std::initializer_list<std::pair<const char*, const char*>> want) {
+    const IniDocument cat = Category();
+    for (const auto& [where, value] : want) {
+      const std::string w = where;
+      EXPECT_EQ(Get(cat, w.substr(0, w.find('/')), w.substr(w.find('/') + 1)), value) << w;
+    }
   }
   // Commits the editor the way a user ends editing, with a double click.
   bool Commit(HWND editor) {
@@ -39,12 +47,7 @@ TEST_F(ChangedElsewhere, AMemoAddedElsewhereAppearsAndSurvivesTheExit) {
   ASSERT_TRUE(Start(1));
   ChangeCategory([](IniDocument& d) {
     d.Set("ChildWindow", "No", "2");
-    SetMemo(d, 1, "x", "400");
-    SetMemo(d, 1, "y", "300");
-    SetMemo(d, 1, "h", "150");
-    SetMemo(d, 1, "l", "80");
-    SetMemo(d, 1, "Text", "theirs");
-    SetMemo(d, 1, "Id", "z");
+    SetMemo(d, 1, {{"x", "400"}, {"y", "300"}, {"h", "150"}, {"l", "80"}, {"Text", "theirs"}, {"Id", "z"}});
   });
   HWND theirs = WaitForMemoAt(400, 300);
   ASSERT_NE(theirs, nullptr) << "the memo added elsewhere shows";
@@ -57,13 +60,9 @@ TEST_F(ChangedElsewhere, AMemoAddedElsewhereAppearsAndSurvivesTheExit) {
   ASSERT_NE(WaitForNewMemo(), nullptr);
   ASSERT_TRUE(Exit());
 
-  const IniDocument cat = Category();
-  EXPECT_EQ(Get(cat, "ChildWindow", "No"), "3");
-  EXPECT_EQ(Get(cat, "ChildWindow", "0Text"), "mine");
-  EXPECT_EQ(Get(cat, "ChildWindow", "1Text"), "theirs");
-  EXPECT_EQ(Get(cat, "ChildWindow", "1Id"), "z");
-  EXPECT_EQ(Get(cat, "ChildWindow", "1x"), "400");
-  const std::string added = Get(cat, "ChildWindow", "2Id");
+  ExpectStored({{"ChildWindow/No", "3"}, {"ChildWindow/0Text", "mine"}, {"ChildWindow/1Text", "theirs"},
+                {"ChildWindow/1Id", "z"}, {"ChildWindow/1x", "400"}});
+  const std::string added = Stored(2, "Id");
   EXPECT_EQ(added.size(), 32u) << added;
   EXPECT_NE(added, "a");
 }
@@ -92,11 +91,9 @@ TEST_F(ChangedElsewhere, DeletedAndRenumberedElsewhereThenAnEditHereLandsOnTheRi
   EXPECT_EQ(Stored(0), "B");
   ASSERT_TRUE(Exit());
 
-  const IniDocument cat = Category();
-  EXPECT_EQ(Get(cat, "ChildWindow", "No"), "2");
-  EXPECT_EQ(Get(cat, "ChildWindow", "0Text"), "B");
-  EXPECT_EQ(Get(cat, "ChildWindow", "1Text"), "C2");
-  EXPECT_EQ(Get(cat, "ChildWindow", "2Text"), "<missing>") << "A stays deleted";
+  // A stays deleted.
+  ExpectStored({{"ChildWindow/No", "2"}, {"ChildWindow/0Text", "B"}, {"ChildWindow/1Text", "C2"},
+                {"ChildWindow/2Text", "<missing>"}});
 }
 
 // Fault: a command going on after its dialog used the number its memo had
@@ -128,7 +125,7 @@ TEST_F(ChangedElsewhere, TextsEditedHereAndElsewhereAreBothKept) {
 
   HWND editor = OpenEditor(memo);
   ASSERT_NE(editor, nullptr);
-  ChangeCategory([](IniDocument& d) { SetMemo(d, 0, "Text", "theirs"); });
+  ChangeCategory([](IniDocument& d) { SetMemo(d, 0, {{"Text", "theirs"}}); });
   Send(editor, EM_SETSEL, 0, -1);
   Type(editor, L"mine");
   SnapshotMemos();
@@ -141,24 +138,19 @@ TEST_F(ChangedElsewhere, TextsEditedHereAndElsewhereAreBothKept) {
   EXPECT_EQ(RectStr(WindowRect(other)), RectStr(RECT{224, 224, 374, 304}));
   ASSERT_TRUE(Press(told, IDOK));
   EXPECT_TRUE(NoDialogs("after the one notice"));
-  IniDocument cat = Category();
-  EXPECT_EQ(Get(cat, "ChildWindow", "No"), "2");
-  EXPECT_EQ(Get(cat, "ChildWindow", "0Text"), "mine");
-  EXPECT_EQ(Get(cat, "ChildWindow", "0Id"), "a");
-  EXPECT_EQ(Get(cat, "ChildWindow", "1Text"), "theirs");
-  EXPECT_EQ(Get(cat, "ChildWindow", "1Back"), "1");
-  EXPECT_EQ(Get(cat, "ChildWindow", "1Color1"), std::to_string(0x0000FF));
-  EXPECT_NE(Get(cat, "ChildWindow", "1Id"), "a");
+  ExpectStored({{"ChildWindow/No", "2"}, {"ChildWindow/0Text", "mine"}, {"ChildWindow/0Id", "a"},
+                {"ChildWindow/1Text", "theirs"}, {"ChildWindow/1Back", "1"}, {"ChildWindow/1Color1", "255"}});
+  EXPECT_NE(Stored(1, "Id"), "a");
 
   // Deleted elsewhere while it is being edited: the typed text comes back
   // as a memo of its own.
   editor = OpenEditor(memo);
   ASSERT_NE(editor, nullptr);
   ChangeCategory([](IniDocument& d) {
-    for (const char* p : {"x", "y", "h", "l", "Text", "Back", "Color1", "Id"})
+    for (const char* p : {"x", "y", "h", "l", "Text", "Back", "Color1", "Id"}) {
       d.Set("ChildWindow", std::string("0") + p, d.Get("ChildWindow", std::string("1") + p).value_or(""));
-    for (const char* p : {"x", "y", "h", "l", "Text", "Back", "Color1", "Id"})
       d.Remove("ChildWindow", std::string("1") + p);
+    }
     d.Set("ChildWindow", "No", "1");
   });
   // The other PC's memo ("theirs") is memo 0 now: its window stays, the
@@ -191,11 +183,7 @@ TEST_F(ChangedElsewhere, AMemoMovedElsewhereMovesHereAndStaysMoved) {
   Key(mb, VK_DOWN);  // scrolled here: saved at exit
 
   ChangeCategory([](IniDocument& d) {
-    SetMemo(d, 0, "x", "600");
-    SetMemo(d, 0, "y", "500");
-    SetMemo(d, 0, "h", "200");
-    SetMemo(d, 0, "l", "120");
-    SetMemo(d, 0, "Color1", std::to_string(0x0000FF));
+    SetMemo(d, 0, {{"x", "600"}, {"y", "500"}, {"h", "200"}, {"l", "120"}, {"Color1", std::to_string(0x0000FF)}});
   });
   ASSERT_TRUE(Wait([&] { return RectStr(WindowRect(ma)) == RectStr(RECT{600, 500, 800, 620}); },
                    "memo A at its new place"));
@@ -204,13 +192,8 @@ TEST_F(ChangedElsewhere, AMemoMovedElsewhereMovesHereAndStaysMoved) {
   EXPECT_EQ(RectStr(WindowRect(mb)), RectStr(RECT{400, 100, 550, 180})) << "B stays";
   ASSERT_TRUE(Exit());
 
-  const IniDocument cat = Category();
-  EXPECT_EQ(Get(cat, "ChildWindow", "0x"), "600");
-  EXPECT_EQ(Get(cat, "ChildWindow", "0y"), "500");
-  EXPECT_EQ(Get(cat, "ChildWindow", "0h"), "200");
-  EXPECT_EQ(Get(cat, "ChildWindow", "1x"), "400");
-  EXPECT_EQ(Get(cat, "Xdata", "No1"), "10");
-  EXPECT_EQ(Get(cat, "Xdata", "No0"), "<missing>");
+  ExpectStored({{"ChildWindow/0x", "600"}, {"ChildWindow/0y", "500"}, {"ChildWindow/0h", "200"},
+                {"ChildWindow/1x", "400"}, {"Xdata/No1", "10"}, {"Xdata/No0", "<missing>"}});
 }
 
 }  // namespace
