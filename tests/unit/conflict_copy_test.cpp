@@ -9,68 +9,68 @@ const std::vector<std::string> kOriginals = {"data1.dat", "a-b.dat", "\x97\x5c\x
                                              "Memo.dat", "my.notes.dat"};
 
 struct Case {
-  const char* name;
+  std::string name;
   ConflictStyle style;
   const char* original;  // "" when no copy
 };
 
+// What the names below share: a Syncthing mark, the start of a Dropbox one.
+const std::string kSync = ".sync-conflict-20261208-101530-ABCDEF7", kTaro = " (Taro's conflicted copy 2026-12-08";
+const std::string kYotei = "\x97\x5c\x92\xe8";  // 予定
+constexpr ConflictStyle kSt = ConflictStyle::kSyncthing, kDb = ConflictStyle::kDropbox, kCl = ConflictStyle::kCloud,
+                        kPc = ConflictStyle::kComputerName, kNo = ConflictStyle::kNone;
+
 const Case kCases[] = {
     // Each service's own form.
-    {"data1.sync-conflict-20261208-101530-ABCDEF7.dat", ConflictStyle::kSyncthing, "data1.dat"},
-    {"Memo.sync-conflict-20261208-101530-Q2XYZ34.dat", ConflictStyle::kSyncthing, "Memo.dat"},
-    {"my.notes.sync-conflict-20261208-101530-ABCDEF7.dat", ConflictStyle::kSyncthing, "my.notes.dat"},
-    {"data1 (Taro's conflicted copy 2026-12-08).dat", ConflictStyle::kDropbox, "data1.dat"},
-    {"data1 (Taro's conflicted copy 2026-12-08 (1)).dat", ConflictStyle::kDropbox, "data1.dat"},
-    {"data1 (Taro's conflicted copy 2026-12-08) (2).dat", ConflictStyle::kDropbox, "data1.dat"},
-    {"data1 (Taro (Laptop)'s conflicted copy 2026-12-08).dat", ConflictStyle::kDropbox, "data1.dat"},
-    {"data1 (conflicted copy 2026-12-08 101530).dat", ConflictStyle::kCloud, "data1.dat"},
-    {"Memo (conflicted copy 2026-12-08 235959).dat", ConflictStyle::kCloud, "Memo.dat"},
-    {"data1-LAPTOP.dat", ConflictStyle::kComputerName, "data1.dat"},
-    {"Memo-DESKTOP-7Q2_X.dat", ConflictStyle::kComputerName, "Memo.dat"},
-    // The longest listed name before a hyphen.
-    {"a-b-PC2.dat", ConflictStyle::kComputerName, "a-b.dat"},
-    // Windows compares file names without case.
-    {"DATA1.sync-conflict-20261208-101530-ABCDEF7.DAT", ConflictStyle::kSyncthing, "data1.dat"},
+    {"data1" + kSync + ".dat", kSt, "data1.dat"},
+    {"Memo.sync-conflict-20261208-101530-Q2XYZ34.dat", kSt, "Memo.dat"},
+    {"my.notes" + kSync + ".dat", kSt, "my.notes.dat"},
+    {"data1" + kTaro + ").dat", kDb, "data1.dat"},
+    {"data1" + kTaro + " (1)).dat", kDb, "data1.dat"},
+    {"data1" + kTaro + ") (2).dat", kDb, "data1.dat"},
+    {"data1 (Taro (Laptop)'s conflicted copy 2026-12-08).dat", kDb, "data1.dat"},
+    {"data1 (conflicted copy 2026-12-08 101530).dat", kCl, "data1.dat"},
+    {"Memo (conflicted copy 2026-12-08 235959).dat", kCl, "Memo.dat"},
+    {"data1-LAPTOP.dat", kPc, "data1.dat"},
+    {"Memo-DESKTOP-7Q2_X.dat", kPc, "Memo.dat"},
+    {"a-b-PC2.dat", kPc, "a-b.dat"},  // the longest listed name before a hyphen
+    {"DATA1" + kSync + ".DAT", kSt, "data1.dat"},  // Windows compares file names without case
     // Japanese names, and who made the copy in Japanese.
-    {"\x97\x5c\x92\xe8.sync-conflict-20261208-101530-ABCDEF7.dat", ConflictStyle::kSyncthing,
-     "\x97\x5c\x92\xe8.dat"},
-    {"\x97\x5c\x92\xe8 (\x8e\x52\x93\x63's conflicted copy 2026-12-08).dat", ConflictStyle::kDropbox,
-     "\x97\x5c\x92\xe8.dat"},
+    {kYotei + kSync + ".dat", kSt, "\x97\x5c\x92\xe8.dat"},
+    {kYotei + " (\x8e\x52\x93\x63's conflicted copy 2026-12-08).dat", kDb, "\x97\x5c\x92\xe8.dat"},
     // A copy of a copy belongs to the original; the outer mark names the style.
-    {"data1.sync-conflict-20261208-101530-ABCDEF7.sync-conflict-20261208-101531-ZZZZZZ9.dat",
-     ConflictStyle::kSyncthing, "data1.dat"},
-    {"data1.sync-conflict-20261208-101530-ABCDEF7 (Taro's conflicted copy 2026-12-08).dat",
-     ConflictStyle::kDropbox, "data1.dat"},
+    {"data1" + kSync + ".sync-conflict-20261208-101531-ZZZZZZ9.dat", kSt, "data1.dat"},
+    {"data1" + kSync + kTaro + ").dat", kDb, "data1.dat"},
 
     // Names that only look like copies.
-    {"data1.dat", ConflictStyle::kNone, ""},
-    {"a-b.dat", ConflictStyle::kNone, ""},  // listed itself, though it has a hyphen
-    {"data2.sync-conflict-20261208-101530-ABCDEF7.dat", ConflictStyle::kNone, ""},  // of no listed file
-    {"data1.sync-conflict-2026128-101530-ABCDEF7.dat", ConflictStyle::kNone, ""},   // seven-digit date
-    {"data1.sync-conflict-20261308-101530-ABCDEF7.dat", ConflictStyle::kNone, ""},  // month 13
-    {"data1.sync-conflict-20261208-241530-ABCDEF7.dat", ConflictStyle::kNone, ""},  // hour 24
-    {"data1.sync-conflict-20261208-101530-abcdef7.dat", ConflictStyle::kNone, ""},  // device in small letters
-    {"data1.sync-conflict-20261208-101530-ABCDEF.dat", ConflictStyle::kNone, ""},   // device too short
-    {"data1.sync-conflict-20261208-101530.dat", ConflictStyle::kNone, ""},
-    {".sync-conflict-20261208-101530-ABCDEF7.dat", ConflictStyle::kNone, ""},
-    {"data1 ('s conflicted copy 2026-12-08).dat", ConflictStyle::kNone, ""},        // nobody's
-    {"data1 (Taro's conflicted copy 2026-12-8).dat", ConflictStyle::kNone, ""},
-    {"data1 (Taro's conflicted copy 2026-12-08.dat", ConflictStyle::kNone, ""},     // unclosed
-    {"data1(Taro's conflicted copy 2026-12-08).dat", ConflictStyle::kNone, ""},     // no blank before
-    {"data1 (Taro's copy 2026-12-08).dat", ConflictStyle::kNone, ""},
-    {"data1 (conflicted copy 2026-12-08).dat", ConflictStyle::kNone, ""},           // no time
-    {"data1 (conflicted copy 2026-12-08 10153).dat", ConflictStyle::kNone, ""},
-    {"data1 (conflicted copy 2026-12-08 101530) x.dat", ConflictStyle::kNone, ""},
-    {"data1-.dat", ConflictStyle::kNone, ""},                                       // no computer name
-    {"data1-THISNAMEISTOOLONG.dat", ConflictStyle::kNone, ""},                      // over 15 characters
-    {"data1-PC.txt", ConflictStyle::kNone, ""},                                     // another extension
-    {"data2-LAPTOP.dat", ConflictStyle::kNone, ""},
-    {"data1-\x83\x41.dat", ConflictStyle::kNone, ""},                               // a Japanese "computer name"
+    {"data1.dat", kNo, ""},
+    {"a-b.dat", kNo, ""},  // listed itself, though it has a hyphen
+    {"data2" + kSync + ".dat", kNo, ""},  // of no listed file
+    {"data1.sync-conflict-2026128-101530-ABCDEF7.dat", kNo, ""},   // seven-digit date
+    {"data1.sync-conflict-20261308-101530-ABCDEF7.dat", kNo, ""},  // month 13
+    {"data1.sync-conflict-20261208-241530-ABCDEF7.dat", kNo, ""},  // hour 24
+    {"data1.sync-conflict-20261208-101530-abcdef7.dat", kNo, ""},  // device in small letters
+    {"data1.sync-conflict-20261208-101530-ABCDEF.dat", kNo, ""},   // device too short
+    {"data1.sync-conflict-20261208-101530.dat", kNo, ""},
+    {kSync + ".dat", kNo, ""},
+    {"data1 ('s conflicted copy 2026-12-08).dat", kNo, ""},  // nobody's
+    {"data1 (Taro's conflicted copy 2026-12-8).dat", kNo, ""},
+    {"data1" + kTaro + ".dat", kNo, ""},  // unclosed
+    {"data1(Taro's conflicted copy 2026-12-08).dat", kNo, ""},  // no blank before
+    {"data1 (Taro's copy 2026-12-08).dat", kNo, ""},
+    {"data1 (conflicted copy 2026-12-08).dat", kNo, ""},  // no time
+    {"data1 (conflicted copy 2026-12-08 10153).dat", kNo, ""},
+    {"data1 (conflicted copy 2026-12-08 101530) x.dat", kNo, ""},
+    {"data1-.dat", kNo, ""},                   // no computer name
+    {"data1-THISNAMEISTOOLONG.dat", kNo, ""},  // over 15 characters
+    {"data1-PC.txt", kNo, ""},                 // another extension
+    {"data2-LAPTOP.dat", kNo, ""},
+    {"data1-\x83\x41.dat", kNo, ""},  // a Japanese "computer name"
     // A lead byte takes the byte after it: this dot is no extension dot,
     // so nothing before ".dat" is a Syncthing mark.
-    {"data1\x83.sync-conflict-20261208-101530-ABCDEF7.dat", ConflictStyle::kNone, ""},
-    {"", ConflictStyle::kNone, ""},
-    {".dat", ConflictStyle::kNone, ""},
+    {"data1\x83" + kSync + ".dat", kNo, ""},
+    {"", kNo, ""},
+    {".dat", kNo, ""},
 };
 
 TEST(ConflictCopy, RecognisesEachServicesFormAndNothingThatOnlyLooksLikeOne) {

@@ -114,22 +114,15 @@ TEST(Dpi, PlacesReadShownAndStoredAgainNeverDrift) {
   const Placement places[] = {{0, 0, 100, 100},    {101, 203, 151, 77}, {1, 1, 1, 1},     {-7, 13, 33, 35},
                               {1279, 1023, 99, 3}, {-1801, 301, 17, 5}, {3001, 7, 0, 0}};
   const int32_t origins[][2] = {{0, 0}, {2880, 0}, {-1920, 300}, {-1921, -1081}};
-  for (int32_t dpi : kScales) {
-    for (const auto& o : origins) {
-      const ScaledMonitor m = M(o[0], o[1], o[0] + 3840, o[1] + 2160, dpi);
-      for (const Placement& p : places) {
-        Placement stored = p;
-        for (int run = 0; run < 5; ++run) stored = ToStored(stored, ToShown(stored, m), m);
-        EXPECT_EQ(Str(stored), Str(p)) << "at " << dpi << " on the monitor at " << o[0] << "," << o[1];
-      }
+  std::vector<ScaledMonitor> monitors = {M(0, 0, 1024, 768, 72)};  // below the base scale, through the kept values
+  for (int32_t dpi : kScales)
+    for (const auto& o : origins) monitors.push_back(M(o[0], o[1], o[0] + 3840, o[1] + 2160, dpi));
+  for (const ScaledMonitor& m : monitors) {
+    for (const Placement& p : places) {
+      Placement stored = p;
+      for (int run = 0; run < 5; ++run) stored = ToStored(stored, ToShown(stored, m), m);
+      EXPECT_EQ(Str(stored), Str(p)) << "at " << m.dpi << " on the monitor at " << m.bounds.left << "," << m.bounds.top;
     }
-  }
-  // Below the base scale too, through the kept values.
-  const ScaledMonitor small = M(0, 0, 1024, 768, 72);
-  for (const Placement& p : places) {
-    Placement stored = p;
-    for (int run = 0; run < 5; ++run) stored = ToStored(stored, ToShown(stored, small), small);
-    EXPECT_EQ(Str(stored), Str(p)) << "at 72";
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include "core/keys.h"
 #include "fake_fs.h"
+#include "ini_lines.h"
 #include "sjis_text.h"
 
 namespace dz {
@@ -22,7 +23,7 @@ struct MatchCase {
   const char* why;
 };
 
-TEST(FindMatching, FoldsCaseWidthAndKana) {
+TEST(FindMatching, FoldsCaseWidthAndKanaNeverInsideADoubleByteCharacter) {
   const MatchCase cases[] = {
       {"Meeting at Noon", "meeting", true, "ASCII case"},
       {"Ｍｅｅｔｉｎｇ", "meeting", true, "full-width letters in the text"},
@@ -43,16 +44,12 @@ TEST(FindMatching, FoldsCaseWidthAndKana) {
       {"grocery list", "list bread", false, "every word must be there"},
       {"買い物　リスト", "リスト 買い物", true, "the full-width blank separates words"},
       {"abc", "abcd", false, "longer than the text"},
+      // Trail bytes that are ASCII characters never match on their own.
+      {"アイウ", "a", false, "ア is 83 41, its trail byte an A"},
+      {"ソ", "\\", false, "ソ is 83 5C, its trail byte a backslash"},
+      {"Aイ", "ｱ", false, "ｱ folds to 83 41, which follows a real A here"},
   };
   for (const MatchCase& c : cases) EXPECT_EQ(Finds(c.text, c.query), c.found) << c.why << ": " << c.query;
-}
-
-TEST(FindMatching, NeverMatchesInsideADoubleByteCharacter) {
-  // Trail bytes that are ASCII characters: "ア" 83 41 ("A"), "ソ" 83 5C ("\"),
-  // "ｱ" folds to 83 41 after a real "A".
-  EXPECT_FALSE(Finds("アイウ", "a"));
-  EXPECT_FALSE(Finds("ソ", "\\"));
-  EXPECT_FALSE(Finds("Aイ", "ｱ"));
 }
 
 TEST(FindCaption, FirstLineThatShowsSomething) {
@@ -137,7 +134,7 @@ TEST_F(MemoFinderTest, MissingUnreadableAndRepeatedCategories) {
   FindResult r = Find("alpha");
   EXPECT_EQ(r.hits.size(), 1u) << "a file listed twice is searched once";
   EXPECT_TRUE(r.unreadable.empty());
-  fs.Put("data/home.dat", std::string("\xFF\xFE[\0", 4));  // saved as UTF-16 by an editor
+  fs.Put("data/home.dat", test::Utf16("["));  // saved as UTF-16 by an editor
   r = Find("alpha");
   ASSERT_EQ(r.unreadable, std::vector<size_t>{1});
   EXPECT_EQ(r.hits.size(), 1u) << "the other categories are still searched";

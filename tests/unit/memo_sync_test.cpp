@@ -23,32 +23,26 @@ struct MatchCase {
   std::vector<int> expected;
 };
 
-class MatchMemosTest : public ::testing::TestWithParam<MatchCase> {};
-
-TEST_P(MatchMemosTest, FindsEachMemoOfTheFileInTheTable) {
-  const MatchCase& c = GetParam();
-  EXPECT_EQ(MatchMemos(c.table, c.file), c.expected);
+TEST(MatchMemos, FindsEachMemoOfTheFileInTheTable) {
+  const MatchCase cases[] = {
+      {"Unchanged", {"a", "b", "c"}, {"a", "b", "c"}, {0, 1, 2}},
+      // The other program deleted the first memo and renumbered the rest.
+      {"FirstDeletedElsewhere", {"a", "b", "c"}, {"b", "c"}, {1, 2}},
+      {"AddedElsewhere", {"a"}, {"a", "d"}, {0, -1}},
+      {"Reordered", {"a", "b"}, {"b", "a"}, {1, 0}},
+      // A file written by a program that keeps no identities: by number.
+      {"FileWithoutIds", {"a", "b"}, {"", ""}, {0, 1}},
+      {"MoreStoredThanShownWithoutIds", {"a"}, {"", ""}, {0, -1}},
+      // The record of that number is elsewhere in the file: no number match.
+      {"NumberTakenByItsOwnIdElsewhere", {"a", "b"}, {"", "a"}, {-1, 0}},
+      {"NumberAlreadyMatchedById", {"a", "b"}, {"b", ""}, {1, -1}},
+      // A memo copied with its identity is a new memo the second time.
+      {"DuplicateIdInFile", {"a"}, {"a", "a"}, {0, -1}},
+      {"EverythingReplaced", {"a", "b"}, {"x", "y"}, {-1, -1}},
+      {"EmptyFile", {"a"}, {}, {}},
+  };
+  for (const MatchCase& c : cases) EXPECT_EQ(MatchMemos(c.table, c.file), c.expected) << c.name;
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, MatchMemosTest,
-    ::testing::Values(
-        MatchCase{"Unchanged", {"a", "b", "c"}, {"a", "b", "c"}, {0, 1, 2}},
-        // The other program deleted the first memo and renumbered the rest.
-        MatchCase{"FirstDeletedElsewhere", {"a", "b", "c"}, {"b", "c"}, {1, 2}},
-        MatchCase{"AddedElsewhere", {"a"}, {"a", "d"}, {0, -1}},
-        MatchCase{"Reordered", {"a", "b"}, {"b", "a"}, {1, 0}},
-        // A file written by a program that keeps no identities: by number.
-        MatchCase{"FileWithoutIds", {"a", "b"}, {"", ""}, {0, 1}},
-        MatchCase{"MoreStoredThanShownWithoutIds", {"a"}, {"", ""}, {0, -1}},
-        // The record of that number is elsewhere in the file: no number match.
-        MatchCase{"NumberTakenByItsOwnIdElsewhere", {"a", "b"}, {"", "a"}, {-1, 0}},
-        MatchCase{"NumberAlreadyMatchedById", {"a", "b"}, {"b", ""}, {1, -1}},
-        // A memo copied with its identity is a new memo the second time.
-        MatchCase{"DuplicateIdInFile", {"a"}, {"a", "a"}, {0, -1}},
-        MatchCase{"EverythingReplaced", {"a", "b"}, {"x", "y"}, {-1, -1}},
-        MatchCase{"EmptyFile", {"a"}, {}, {}}),
-    [](const ::testing::TestParamInfo<MatchCase>& i) { return std::string(i.param.name); });
 
 MemoState M(const std::string& id, int x, int y = 0, int v = 0, int h = 0) {
   return MemoState{id, Placement{x, y, 100, 100}, v, h};
@@ -66,41 +60,35 @@ struct WritesCase {
   std::set<std::string> expected;  // "section/key=value"
 };
 
-class TableWritesTest : public ::testing::TestWithParam<WritesCase> {};
-
-TEST_P(TableWritesTest, WritesOnlyWhatChangedHereAtTheNumberTheFileHasNow) {
-  const WritesCase& c = GetParam();
-  std::set<std::string> got;
-  for (const KeyWrite& w : TableWrites(c.read, c.mine, c.now)) got.insert(w.section + "/" + w.key + "=" + w.value);
-  EXPECT_EQ(got, c.expected);
+TEST(TableWrites, WritesOnlyWhatChangedHereAtTheNumberTheFileHasNow) {
+  const WritesCase cases[] = {
+      {"NothingChanged", T({M("a", 1), M("b", 2)}), T({M("a", 1), M("b", 2)}), T({M("a", 1), M("b", 2)}), {}},
+      {"MovedHere", T({M("a", 1)}), T({M("a", 7, 8)}), T({M("a", 1)}), {"ChildWindow/0x=7", "ChildWindow/0y=8"}},
+      // Memo a was deleted elsewhere: b, moved here, is memo 0 now.
+      {"MovedHereAfterRenumberingElsewhere", T({M("a", 1), M("b", 2)}), T({M("a", 1), M("b", 9)}), T({M("b", 2)}),
+       {"ChildWindow/0x=9"}},
+      {"MovedElsewhereOnly", T({M("a", 1)}), T({M("a", 1)}), T({M("a", 5)}), {}},
+      {"DeletedElsewhereAfterAMoveHere", T({M("a", 1)}), T({M("a", 3)}), T({}), {}},
+      // Never a count, never keys of a memo this program does not show.
+      {"AddedElsewhere", T({M("a", 1)}), T({M("a", 1)}), T({M("a", 1), M("z", 40)}), {}},
+      {"ScrolledHere", T({M("a", 1), M("b", 2)}), T({M("a", 1), M("b", 2, 0, 30, 10)}), T({M("b", 2), M("a", 1)}),
+       {"Xdata/No0=30", "Ydata/No0=10"}},
+      {"ScrolledElsewhereOnly", T({M("a", 1)}), T({M("a", 1)}), T({M("a", 1, 0, 50)}), {}},
+      {"SameChangeOnBothSides", T({M("a", 1)}), T({M("a", 6)}), T({M("a", 6)}), {}},
+      {"IdentityOfAMemoStoredWithoutGoesWithAWrite", T({M("", 1)}), T({M("q", 2)}), T({M("", 1)}),
+       {"ChildWindow/0x=2", "ChildWindow/0Id=q"}},
+      {"IdentityAloneWritesNothing", T({M("", 1)}), T({M("q", 1)}), T({M("", 1)}), {}},
+      {"ColourChangedHere", T({}, 0), T({}, 255), T({}, 0), {"ChildWindow/CustColor0=255"}},
+      {"ColourChangedElsewhereOnly", T({}, 0), T({}, 0), T({}, 99), {}},
+      // A record nothing was read for: all of it is this program's.
+      {"RecordNeverRead", T({}), T({M("a", 3, 4)}), T({M("a", 3)}), {"ChildWindow/0y=4"}},
+  };
+  for (const WritesCase& c : cases) {
+    std::set<std::string> got;
+    for (const KeyWrite& w : TableWrites(c.read, c.mine, c.now)) got.insert(w.section + "/" + w.key + "=" + w.value);
+    EXPECT_EQ(got, c.expected) << c.name;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, TableWritesTest,
-    ::testing::Values(
-        WritesCase{"NothingChanged", T({M("a", 1), M("b", 2)}), T({M("a", 1), M("b", 2)}), T({M("a", 1), M("b", 2)}), {}},
-        WritesCase{"MovedHere", T({M("a", 1)}), T({M("a", 7, 8)}), T({M("a", 1)}),
-                   {"ChildWindow/0x=7", "ChildWindow/0y=8"}},
-        // Memo a was deleted elsewhere: b, moved here, is memo 0 now.
-        WritesCase{"MovedHereAfterRenumberingElsewhere", T({M("a", 1), M("b", 2)}), T({M("a", 1), M("b", 9)}),
-                   T({M("b", 2)}), {"ChildWindow/0x=9"}},
-        WritesCase{"MovedElsewhereOnly", T({M("a", 1)}), T({M("a", 1)}), T({M("a", 5)}), {}},
-        WritesCase{"DeletedElsewhereAfterAMoveHere", T({M("a", 1)}), T({M("a", 3)}), T({}), {}},
-        // Never a count, never keys of a memo this program does not show.
-        WritesCase{"AddedElsewhere", T({M("a", 1)}), T({M("a", 1)}), T({M("a", 1), M("z", 40)}), {}},
-        WritesCase{"ScrolledHere", T({M("a", 1), M("b", 2)}), T({M("a", 1), M("b", 2, 0, 30, 10)}),
-                   T({M("b", 2), M("a", 1)}), {"Xdata/No0=30", "Ydata/No0=10"}},
-        WritesCase{"ScrolledElsewhereOnly", T({M("a", 1)}), T({M("a", 1)}), T({M("a", 1, 0, 50)}), {}},
-        WritesCase{"SameChangeOnBothSides", T({M("a", 1)}), T({M("a", 6)}), T({M("a", 6)}), {}},
-        WritesCase{"IdentityOfAMemoStoredWithoutGoesWithAWrite", T({M("", 1)}), T({M("q", 2)}), T({M("", 1)}),
-                   {"ChildWindow/0x=2", "ChildWindow/0Id=q"}},
-        WritesCase{"IdentityAloneWritesNothing", T({M("", 1)}), T({M("q", 1)}), T({M("", 1)}), {}},
-        WritesCase{"ColourChangedHere", T({}, 0), T({}, 255), T({}, 0), {"ChildWindow/CustColor0=255"}},
-        WritesCase{"ColourChangedElsewhereOnly", T({}, 0), T({}, 0), T({}, 99), {}},
-        // A record nothing was read for: all of it is this program's.
-        WritesCase{"RecordNeverRead", T({}), T({M("a", 3, 4)}), T({M("a", 3)}),
-                   {"ChildWindow/0y=4"}}),
-    [](const ::testing::TestParamInfo<WritesCase>& i) { return std::string(i.param.name); });
 
 class MemoSyncFileTest : public ::testing::Test {
  protected:
